@@ -1,0 +1,29 @@
+# Native Linux build: the portable code, its tests under the sanitizers,
+# the command-line front end and the benchmarks.
+enable_testing()
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/lz/*.cpp tests/core/*.cpp tests/platform/*.cpp)
+if(PORTABLE_TEST_SOURCES)
+  # The sources are compiled again here so that they run under the sanitizers too.
+  add_executable(zorvane_unit_tests ${PORTABLE_TEST_SOURCES} ${PORTABLE_SOURCES})
+  target_include_directories(zorvane_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined)
+  target_link_libraries(zorvane_unit_tests PRIVATE GTest::gtest_main)
+  add_test(NAME unit COMMAND zorvane_unit_tests)
+endif()
+
+file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
+if(CLI_SOURCES)
+  add_executable(zorvane-expand ${CLI_SOURCES})
+  target_link_libraries(zorvane-expand PRIVATE zorvane_portable)
+endif()
+
+find_package(benchmark QUIET)
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS bench/native/*.cpp)
+if(benchmark_FOUND AND BENCH_SOURCES)
+  add_executable(zorvane_bench ${BENCH_SOURCES})
+  target_compile_options(zorvane_bench PRIVATE -O2)
+  target_link_libraries(zorvane_bench PRIVATE zorvane_portable benchmark::benchmark)
+endif()

@@ -1,0 +1,53 @@
+# Windows builds (MinGW-w64): the program, and the tests that run it under Wine.
+add_compile_definitions(WINVER=0x0500 _WIN32_WINNT=0x0500 _WIN32_IE=0x0500 STRICT)
+# One self-contained .exe: no MinGW runtime DLL beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(WIN32_LIBS comctl32 shell32 ole32 oleaut32 uuid comdlg32 gdi32 user32 kernel32)
+
+set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/zorvane.rc)
+include(cmake/Icon.cmake)
+
+# Everything but the entry point, so that the tests can drive the real windows.
+file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS framework/*.cpp app/*.cpp ui/*.cpp)
+list(FILTER UI_SOURCES EXCLUDE REGEX "/framework/WinMain\\.cpp$|/app/Program\\.cpp$")
+add_library(zorvane_ui STATIC ${UI_SOURCES})
+target_include_directories(zorvane_ui PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+target_link_libraries(zorvane_ui PUBLIC zorvane_portable ${WIN32_LIBS})
+
+add_executable(zorvane WIN32 framework/WinMain.cpp app/Program.cpp ${RESOURCE_SCRIPT})
+target_link_libraries(zorvane PRIVATE zorvane_ui)
+add_dependencies(zorvane zorvane_icon)
+
+# Tests, run by scripts/test under wine64.
+add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/lz/*.cpp tests/core/*.cpp tests/platform/*.cpp)
+if(PORTABLE_TEST_SOURCES)
+  add_executable(zorvane_unit_tests ${PORTABLE_TEST_SOURCES})
+  target_link_libraries(zorvane_unit_tests PRIVATE zorvane_portable GTest::gtest_main)
+endif()
+
+# In-process tests of the windows: they link the program's code and resources.
+file(GLOB_RECURSE UI_TEST_SOURCES CONFIGURE_DEPENDS tests/app/*.cpp tests/framework/*.cpp tests/ui/*.cpp tests/support/*.cpp)
+if(UI_TEST_SOURCES)
+  add_executable(zorvane_ui_tests ${UI_TEST_SOURCES} ${RESOURCE_SCRIPT})
+  target_link_libraries(zorvane_ui_tests PRIVATE zorvane_ui GTest::gtest)
+  add_dependencies(zorvane_ui_tests zorvane_icon)
+endif()
+
+# End-to-end tests: they start the real zorvane.exe from outside.
+file(GLOB E2E_TEST_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
+if(E2E_TEST_SOURCES)
+  add_executable(zorvane_e2e_tests ${E2E_TEST_SOURCES})
+  target_include_directories(zorvane_e2e_tests PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/res)
+  target_link_libraries(zorvane_e2e_tests PRIVATE GTest::gtest_main ${WIN32_LIBS})
+  add_dependencies(zorvane_e2e_tests zorvane)
+endif()
+
+file(GLOB WIN_BENCH_SOURCES CONFIGURE_DEPENDS bench/wine/*.cpp)
+if(WIN_BENCH_SOURCES)
+  add_executable(zorvane_wine_bench ${WIN_BENCH_SOURCES} ${RESOURCE_SCRIPT})
+  target_link_libraries(zorvane_wine_bench PRIVATE zorvane_ui)
+  add_dependencies(zorvane_wine_bench zorvane_icon)
+endif()

@@ -1,0 +1,44 @@
+// The LZ expansion service: expands files in the public SZDD format.
+// Three calls, as the classic service has them: open (source or target),
+// copy (writes the whole expanded form), close. Errors are negative values.
+#pragma once
+#include <cstdint>
+
+// The open-file record that an open fills in; laid out like the classic one (136 bytes).
+struct LzOpenRecord {
+    uint8_t cBytes;
+    uint8_t fFixedDisk;
+    uint16_t nErrCode;
+    uint16_t Reserved1;
+    uint16_t Reserved2;
+    char szPathName[128];
+};
+static_assert(sizeof(LzOpenRecord) == 136, "the record keeps the classic size");
+
+// Open styles
+enum : uint16_t {
+    LZ_OF_READ = 0x0000,
+    LZ_OF_WRITE = 0x0001,
+    LZ_OF_READWRITE = 0x0002,
+    LZ_OF_CREATE = 0x1000,
+};
+
+// Errors
+enum : int32_t {
+    LZERROR_BADINHANDLE = -1,
+    LZERROR_BADOUTHANDLE = -2,
+    LZERROR_READ = -3,
+    LZERROR_WRITE = -4,
+    LZERROR_GLOBALLOC = -5,
+    LZERROR_BADVALUE = -7,
+    LZERROR_UNKNOWNALG = -8,
+};
+
+// Opens a source for reading, or creates (empties) a target with LZ_OF_CREATE.
+// Returns a handle greater than 0, or a negative error.
+int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle);
+// Writes the expanded form of the source into the target (a source that is not
+// SZDD is copied unchanged). Returns the number of bytes written, or a negative error.
+int64_t LzCopy(int32_t hSource, int32_t hTarget);
+// Closes a handle from LzOpenFile.
+void LzClose(int32_t hFile);

@@ -1,0 +1,71 @@
+// The main window: the list of compressed files and the commands on it.
+#pragma once
+#include "core/CompressedFile.h"
+#include "framework/Dialog.h"
+#include "ui/common/FlatButton.h"
+#include "ui/main/FileListCtrl.h"
+#include <commctrl.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMainDlg : public CDialog {
+public:
+    CMainDlg();
+    ~CMainDlg() override;
+
+    // Appends a row and its entry for the path; no check of existence or duplicates.
+    void AddFile(const char* pszPath);
+    // Deletes row nRow and frees its entry; later rows move up by one.
+    void RemoveRow(int nRow);
+    void UpdateStatusBar();
+    void EditExtension(int nRow);
+
+    std::string m_strDestination;
+    std::vector<std::string> m_arrStartFiles;
+    CFlatButton m_btnResetDest;
+    CFlatButton m_btnDestination;
+    CFlatButton m_btnExpand;
+    CFlatButton m_btnRemove;
+    CFileListCtrl m_lstFiles;
+    HWND m_hWndStatus = nullptr;
+    std::vector<std::unique_ptr<CCompressedFile>> m_apFiles;
+    HIMAGELIST m_pImageList = nullptr;
+    HICON m_hIcon = nullptr;
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void DoDataExchange(CDataExchange& dx) override;
+    BOOL OnInitDialog() override;
+
+    // Main window and file list
+    void InsertColumns();
+    void OnDestroy();
+    void OnPaint();
+    HICON OnQueryDragIcon();
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnRemove();
+    void OnExpand();
+    void OnExit();
+    void OnHelpContents();
+    void OnAbout();
+
+    // Status bar, menu help and destination folder
+    int OnCreate(CREATESTRUCTA* pCreate);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnEnterMenuLoop(bool bIsTrackPopupMenu);
+    void OnExitMenuLoop(bool bIsTrackPopupMenu);
+    void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu);
+    void OnBrowseDestination();
+    void OnResetDestination();
+
+    // File intake
+    void OnOpenFile();
+    void OnOpenFolder();
+    void OnDropFiles(HDROP hDropInfo);
+
+    // Extension
+    void OnSetExtension();
+};
