@@ -1,0 +1,20 @@
+// Entry point of the in-process window tests: one application object, OLE and
+// the common controls, as the program has them.
+#include "framework/WinApp.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+class CTestApp : public CWinApp {};
+CTestApp g_testApp;
+}
+
+int main(int argc, char** argv)
+{
+    InitCommonControls();
+    g_testApp.OleInit();
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    g_testApp.ExitInstance();
+    return result;
+}
