@@ -21,6 +21,9 @@ public:
     void UpdateStatusBar();
     void EditExtension(int nRow);
 
+    // The destination text that means: expand beside each compressed file.
+    static const char kSameFolderMarker[];
+
     std::string m_strDestination;
     std::vector<std::string> m_arrStartFiles;
     CFlatButton m_btnResetDest;
@@ -51,6 +54,9 @@ protected:
     void OnExit();
     void OnHelpContents();
     void OnAbout();
+    void OnItemActivate();
+    // Opens an expanded copy with the program associated with it; the shell's "open" verb.
+    virtual void OpenWithShell(const char* pszPath);
 
     // Status bar, menu help and destination folder
     int OnCreate(CREATESTRUCTA* pCreate);
