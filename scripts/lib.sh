@@ -1,0 +1,192 @@
+# Shared functions of the build, run and test scripts. Source it from bash:
+#   source "$(dirname "$0")/lib.sh"
+# BUILD_ROOT (default <repo>/build) holds the builds, the Wine prefix and the results.
+# shellcheck shell=bash
+
+ZV_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_ROOT=${BUILD_ROOT:-$ZV_REPO/build}
+ZV_JOBS=${ZV_JOBS:-2}
+ZV_WINE64=/usr/lib/wine/wine64
+ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
+    wine wine64 xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3)
+
+# DLLs that every Windows installation has; the program and the tests may import only these.
+ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
+    lz32 version winmm uxtheme ws2_32 imm32 rpcrt4 bcrypt"
+
+zv_log() { printf '%s\n' "$*" >&2; }
+zv_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Clean-up steps run once when the script ends, last registered first.
+ZV_CLEANUPS=()
+zv_on_exit() { ZV_CLEANUPS=("$1" "${ZV_CLEANUPS[@]}"); }
+zv_run_cleanups() {
+    local step
+    for step in "${ZV_CLEANUPS[@]}"; do
+        eval "$step" || true
+    done
+    ZV_CLEANUPS=()
+}
+trap zv_run_cleanups EXIT
+trap 'exit 130' INT TERM
+
+zv_package_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# Installs the Debian packages that are missing; does nothing on a ready machine.
+zv_install_packages() {
+    local missing=() pkg
+    for pkg in "${ZV_PACKAGES[@]}" "$@"; do
+        zv_package_installed "$pkg" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        zv_log "Missing packages. Install them as root with:"
+        zv_log "  apt-get update && apt-get install -y ${missing[*]}"
+        exit 1
+    fi
+    zv_log "Installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q "${missing[@]}" </dev/null
+}
+
+# Generates the Japanese UTF-8 locale (code page 932 under Wine) when it is missing.
+zv_ensure_locale() {
+    locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        zv_die "the ja_JP.UTF-8 locale is missing; as root run: localedef -i ja_JP -f UTF-8 ja_JP.UTF-8"
+    fi
+    zv_log "Generating the ja_JP.UTF-8 locale"
+    if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+        sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+        locale-gen
+    else
+        localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+    fi
+}
+
+zv_setup() {
+    zv_install_packages "$@"
+    zv_ensure_locale
+}
+
+# Environment of every Wine command: our own prefix, Japanese code page, no debug output,
+# and no prompts for the browser and .NET runtimes that the program does not need.
+zv_wine_env() {
+    export WINEPREFIX=$BUILD_ROOT/wineprefix
+    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+}
+
+# Waits until every Wine process of our prefix has ended (bounded).
+zv_wine_wait() {
+    zv_wine_env
+    [ -d "$WINEPREFIX" ] || return 0
+    timeout "${1:-60}" wineserver -w || zv_log "warning: Wine processes of $WINEPREFIX still running"
+}
+
+# Makes the private Wine prefix once: 64-bit, with the dialog font mapped to an installed one.
+zv_wine_prefix() {
+    zv_wine_env
+    [ -f "$WINEPREFIX/.zorvane-ready" ] && return 0
+    zv_log "Making the Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    timeout 300 "$ZV_WINE64" wineboot -i </dev/null >/dev/null 2>&1 || zv_die "wineboot failed"
+    local key='HKCU\Software\Wine\Fonts\Replacements' name
+    for name in 'ＭＳ Ｐ明朝' 'MS PMincho'; do
+        timeout 120 "$ZV_WINE64" reg add "$key" /v "$name" /t REG_SZ /d IPAPMincho /f </dev/null >/dev/null 2>&1 ||
+            zv_die "cannot set the font replacement $name"
+    done
+    zv_wine_wait 120
+    grep -q 'IPAPMincho' "$WINEPREFIX/user.reg" || zv_die "font replacements missing from $WINEPREFIX/user.reg"
+    touch "$WINEPREFIX/.zorvane-ready"
+}
+
+# Runs a Windows program under wine64: zv_wine_run SECONDS PROGRAM.exe [ARG...]
+# The exit status is the program's, or 124 when it was stopped at the time limit.
+zv_wine_run() {
+    local seconds=$1
+    shift
+    zv_wine_env
+    timeout -k 10 "$seconds" "$ZV_WINE64" "$@" </dev/null
+}
+
+# Starts a private X server and points DISPLAY at it; it is stopped by its PID when the
+# script ends. ZV_DISPLAY picks the number; otherwise the first free one from 90 up.
+ZV_XVFB_PID=
+zv_xvfb_start() {
+    local n=${ZV_DISPLAY:-90} last tries
+    n=${n#:}
+    last=$((n + 40))
+    while [ "$n" -le "$last" ]; do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            ZV_XVFB_PID=$!
+            for tries in $(seq 100); do
+                if ! kill -0 "$ZV_XVFB_PID" 2>/dev/null; then
+                    break
+                fi
+                if [ -e "/tmp/.X11-unix/X$n" ]; then
+                    export DISPLAY=":$n"
+                    zv_on_exit zv_xvfb_stop
+                    zv_log "Xvfb on $DISPLAY (pid $ZV_XVFB_PID)"
+                    return 0
+                fi
+                sleep 0.1
+            done
+            # Lost the number to another server starting at the same time, or it hangs.
+            kill "$ZV_XVFB_PID" 2>/dev/null || true
+            wait "$ZV_XVFB_PID" 2>/dev/null || true
+            ZV_XVFB_PID=
+        fi
+        n=$((n + 1))
+    done
+    zv_die "no free X display found"
+}
+
+zv_xvfb_stop() {
+    [ -n "$ZV_XVFB_PID" ] || return 0
+    # Wine programs on this display end first, so that they do not lose their display.
+    zv_wine_wait 30
+    kill "$ZV_XVFB_PID" 2>/dev/null || true
+    wait "$ZV_XVFB_PID" 2>/dev/null || true
+    ZV_XVFB_PID=
+}
+
+# Configures and builds one of the three builds: zv_build native|win32|win64 [TARGET...]
+zv_build() {
+    local kind=$1 dir=$BUILD_ROOT/$1
+    shift
+    local args=(-S "$ZV_REPO" -B "$dir")
+    case $kind in
+        native) args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+        win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$ZV_REPO/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
+                "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG") ;;
+        win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ZV_REPO/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+        *) zv_die "unknown build $kind" ;;
+    esac
+    zv_log "== build $kind"
+    cmake "${args[@]}" >"$BUILD_ROOT/cmake-$kind.log" 2>&1 || { cat "$BUILD_ROOT/cmake-$kind.log" >&2; zv_die "cmake failed for $kind"; }
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
+    cmake --build "$dir" -j"$ZV_JOBS" "${targets[@]}"
+}
+
+# Fails unless the .exe imports system DLLs only (no MinGW runtime beside it).
+zv_check_imports() {
+    local exe=$1 objdump=$2 dll bad=()
+    [ -f "$exe" ] || zv_die "$exe was not built"
+    while read -r dll; do
+        dll=${dll,,}
+        dll=${dll%.dll}
+        case " $(echo $ZV_SYSTEM_DLLS) " in
+            *" $dll "*) ;;
+            *) [[ $dll == api-ms-win-* ]] || bad+=("$dll.dll") ;;
+        esac
+    done < <("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
+    [ ${#bad[@]} -eq 0 ] || zv_die "$exe imports non-system DLLs: ${bad[*]}"
+    zv_log "$exe imports system DLLs only"
+}
