@@ -9,6 +9,11 @@
 #define IDR_MAINMENU                129
 #define IDD_EXTENSION               130
 
+// Controls without an id of their own
+#ifndef IDC_STATIC
+#define IDC_STATIC                  (-1)
+#endif
+
 // Controls of the main window
 #define IDC_FILELIST                1000
 #define IDC_BROWSE_DEST             1006
