@@ -1,0 +1,83 @@
+// The ways compressed files enter the list besides the command line: the
+// file-open dialog, a folder's compressed files, and files dropped on the window.
+#include "ui/main/MainDlg.h"
+#include "framework/FileDialog.h"
+#include "resource.h"
+#include "ui/common/FolderPicker.h"
+#include <shellapi.h>
+#include <cstring>
+
+namespace {
+const char kOpenFileFilter[] = "MS-EXPAND 圧縮ファイル (*.??_)\0*.??_\0すべてのファイル (*.*)\0*.*\0";
+const char kOpenFileTitle[] = "圧縮ファイルを開く";
+const char kSearchPattern[] = "\\*.*";
+
+bool IsDotEntry(const char* pszName)
+{
+    return std::strcmp(pszName, ".") == 0 || std::strcmp(pszName, "..") == 0;
+}
+
+// Calls take(path) for the entries directly in the folder whose full path ends in
+// the byte '_' (a byte test: the second byte of a double-byte character counts too).
+// Subfolders are passed over unless bTakeFolders; "." and ".." always are. A path
+// that an entry could not hold (260 bytes or more) is passed over.
+template <typename Take>
+void ScanFolder(const std::string& folder, bool bTakeFolders, Take take)
+{
+    // A drive root such as C:\ already ends in its backslash.
+    std::string prefix = folder;
+    if (prefix.size() == 3 && prefix.compare(1, 2, ":\\") == 0)
+        prefix.pop_back();
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = FindFirstFileA((prefix + kSearchPattern).c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const bool bFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (bFolder && (!bTakeFolders || IsDotEntry(found.cFileName)))
+            continue;
+        const std::string path = prefix + "\\" + found.cFileName;
+        if (path.size() < MAX_PATH && path.back() == '_')
+            take(path);
+    } while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+}
+}
+
+void CMainDlg::OnOpenFile()
+{
+    CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kOpenFileFilter, this);
+    dialog.SetTitle(kOpenFileTitle);
+    if (dialog.DoModal() != IDOK)
+        return;
+    AddFile(dialog.GetPathName().c_str());
+    UpdateStatusBar();
+}
+
+void CMainDlg::OnOpenFolder()
+{
+    CFolderPicker picker(m_hWnd, nullptr, IDS_OPENFOLDER_TITLE);
+    picker.SetFlags(BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT);
+    if (!picker.Browse())
+        return;
+    ScanFolder(picker.GetPath(), false, [this](const std::string& path) { AddFile(path.c_str()); });
+    UpdateStatusBar();
+}
+
+void CMainDlg::OnDropFiles(HDROP hDropInfo)
+{
+    const UINT nCount = DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < nCount; ++i) {
+        char szPath[MAX_PATH] = {};
+        DragQueryFileA(hDropInfo, i, szPath, MAX_PATH);
+        // An item whose attributes cannot be read (all bits set) is tried as a folder.
+        const DWORD dwAttributes = GetFileAttributesA(szPath);
+        if (!(dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM)))
+            AddFile(szPath);
+        else
+            ScanFolder(szPath, true, [this](const std::string& path) { AddFile(path.c_str()); });
+    }
+    UpdateStatusBar();
+    Default();
+    DragFinish(hDropInfo);
+}
