@@ -3,10 +3,25 @@
 #pragma once
 #include "lz/LzExpand.h"
 #include <cstdint>
+#include <string>
 
 class CCompressedFile {
 public:
     enum { kMaxPath = 260, kMaxExt = 52 };
+
+    // Why the last expansion wrote no file.
+    enum Failure {
+        kFailNone,
+        kFailNoFile,          // the path did not fit and names no file
+        kFailNoDot,           // the file name has no '.' to put the extension at
+        kFailExtTooLong,      // the source's own extension does not fit m_szExt
+        kFailNameTooLong,     // the output name does not fit m_szOutputPath
+        kFailSameAsSource,    // the output name is the source itself
+        kFailSourceUnreadable,
+        kFailTargetUnwritable,
+        kFailCorrupt,         // the data ends early, or uses an unknown method
+        kFailWrite,           // writing the expanded data failed (disk full)
+    };
 
     // Guesses the extension from the name; touches no file.
     explicit CCompressedFile(const char* pszPath);
@@ -19,12 +34,27 @@ public:
     // The file's own size (bCompressed), or the expanded size its header records.
     uint32_t GetSize(bool bCompressed) const;
     // Writes the expanded file beside the source (empty prefix) or under the prefix,
-    // a folder that already ends in a backslash. False when no complete file was written.
+    // a folder that already ends in a backslash. False when no complete file was written;
+    // an existing target is then left as it was and m_szOutputPath is empty.
     bool Expand(const char* pszDestPrefix);
+    // The compressed extension: the text after the last '.' of m_szPath, or the
+    // whole path when it has no '.'.
+    const char* CompressedExtension() const;
+    Failure LastFailure() const { return m_eFailure; }
 
     char m_szPath[kMaxPath];
     char m_szOutputPath[kMaxPath];
     char m_szExt[kMaxExt];
     int32_t m_nLzHandle;
     LzOpenRecord m_ofs;
+
+private:
+    Failure m_eFailure = kFailNone;
+
+    bool Fail(Failure eFailure) {
+        m_eFailure = eFailure;
+        return false;
+    }
+    bool BuildOutputName(const char* pszDestPrefix, std::string* pName);
+    bool WriteExpanded(const std::string& strName);
 };

@@ -34,11 +34,17 @@ enum : int32_t {
     LZERROR_UNKNOWNALG = -8,
 };
 
-// Opens a source for reading, or creates (empties) a target with LZ_OF_CREATE.
-// Returns a handle greater than 0, or a negative error.
+// Opens a source, or creates (empties) a target with LZ_OF_CREATE. A source is
+// opened for reading only, whatever other style bits are given, so read-only
+// files expand and a source is never written. Fills the record (nErrCode is 0
+// on success). Returns a handle greater than 0, or LZERROR_BADINHANDLE (source),
+// LZERROR_BADOUTHANDLE (target), LZERROR_GLOBALLOC (too many open handles).
 int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle);
 // Writes the expanded form of the source into the target (a source that is not
-// SZDD is copied unchanged). Returns the number of bytes written, or a negative error.
+// SZDD is copied unchanged) and gives the target the source's last-write time.
+// Everything is written when it returns. Returns the number of bytes written, or
+// a negative error: LZERROR_READ also for a source whose data ends before its
+// header's expanded length is produced. A handle is used by one thread at a time.
 int64_t LzCopy(int32_t hSource, int32_t hTarget);
 // Closes a handle from LzOpenFile.
 void LzClose(int32_t hFile);

@@ -1,0 +1,20 @@
+// Searches and comparisons on ANSI code page texts that step over double-byte
+// characters, so that a second byte such as the 0x5C of "ソ" is never taken
+// for a '\' (or for a letter).
+#pragma once
+
+namespace mbcs {
+
+// The last occurrence of c in psz, or null. c must be a single-byte character.
+const char* FindLast(const char* psz, char c);
+// The last folder separator ('\' or '/') in psz, or null.
+const char* FindLastSeparator(const char* psz);
+// Equal texts when ASCII letters are compared without case; the bytes of
+// double-byte characters are compared exactly.
+bool EqualNoCase(const char* pszA, const char* pszB);
+// The extension of the file-name part, from its last '.' to the end with the
+// dot included (".EX_" for "C:\DISK1\SETUP.EX_"); the empty text when the
+// file-name part has no '.'. A leading drive letter with its colon is skipped.
+const char* PathExtension(const char* pszPath);
+
+}  // namespace mbcs

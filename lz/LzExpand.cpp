@@ -1,0 +1,112 @@
+#include "lz/LzExpand.h"
+#include "lz/SzddStream.h"
+#include "platform/File.h"
+
+#include <cstring>
+#include <mutex>
+
+namespace {
+
+constexpr int kMaxHandles = 16;
+
+struct Slot {
+    bool bUsed = false;
+    bool bTarget = false;
+    platform::File file;
+};
+
+Slot g_aSlots[kMaxHandles];
+std::mutex g_mutex;
+
+// A handle is its slot index plus one, so that every valid handle is above 0.
+Slot* Lookup(int32_t h) {
+    if (h < 1 || h > kMaxHandles) return nullptr;
+    Slot* p = &g_aSlots[h - 1];
+    return p->bUsed ? p : nullptr;
+}
+
+class FileSource : public lz::ByteSource {
+public:
+    explicit FileSource(platform::File& f) : m_f(f) {}
+    int64_t Read(uint8_t* p, size_t n) override { return m_f.Read(p, n); }
+
+private:
+    platform::File& m_f;
+};
+
+class FileSink : public lz::ByteSink {
+public:
+    explicit FileSink(platform::File& f) : m_f(f) {}
+    bool Write(const uint8_t* p, size_t n) override { return m_f.Write(p, n); }
+
+private:
+    platform::File& m_f;
+};
+
+void FillRecord(LzOpenRecord* pRecord, const char* pszPath, uint16_t nErr) {
+    if (!pRecord) return;
+    pRecord->cBytes = sizeof(LzOpenRecord);
+    pRecord->fFixedDisk = 1;
+    pRecord->nErrCode = nErr;
+    pRecord->Reserved1 = 0;
+    pRecord->Reserved2 = 0;
+    std::strncpy(pRecord->szPathName, pszPath ? pszPath : "", sizeof pRecord->szPathName - 1);
+    pRecord->szPathName[sizeof pRecord->szPathName - 1] = '\0';
+}
+
+}  // namespace
+
+int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) {
+    const bool bTarget = (wStyle & LZ_OF_CREATE) != 0;
+    if (!pszPath) {
+        FillRecord(pRecord, pszPath, 2);
+        return bTarget ? LZERROR_BADOUTHANDLE : LZERROR_BADINHANDLE;
+    }
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (int i = 0; i < kMaxHandles; ++i) {
+        Slot& s = g_aSlots[i];
+        if (s.bUsed) continue;
+        // Sources are only ever read, whatever the style asks for.
+        bool bOpen = bTarget ? s.file.Create(pszPath) : s.file.OpenRead(pszPath);
+        if (!bOpen) {
+            FillRecord(pRecord, pszPath, 2);
+            return bTarget ? LZERROR_BADOUTHANDLE : LZERROR_BADINHANDLE;
+        }
+        s.bUsed = true;
+        s.bTarget = bTarget;
+        FillRecord(pRecord, pszPath, 0);
+        return i + 1;
+    }
+    FillRecord(pRecord, pszPath, 4);  // too many open files
+    return LZERROR_GLOBALLOC;
+}
+
+int64_t LzCopy(int32_t hSource, int32_t hTarget) {
+    Slot* pSource;
+    Slot* pTarget;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        pSource = Lookup(hSource);
+        pTarget = Lookup(hTarget);
+    }
+    if (!pSource || pSource->bTarget) return LZERROR_BADINHANDLE;
+    if (!pTarget || !pTarget->bTarget || pTarget == pSource) return LZERROR_BADOUTHANDLE;
+
+    FileSource source(pSource->file);
+    FileSink sink(pTarget->file);
+    int64_t nResult = lz::ExpandStream(source, sink);
+    if (nResult >= 0) {
+        platform::FileTime t;
+        if (pSource->file.GetWriteTime(&t)) pTarget->file.SetWriteTime(t);
+    }
+    return nResult;
+}
+
+void LzClose(int32_t hFile) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    Slot* p = Lookup(hFile);
+    if (!p) return;
+    p->file.Close();
+    p->bUsed = false;
+    p->bTarget = false;
+}

@@ -1,0 +1,9 @@
+#include "platform/Dbcs.h"
+
+namespace platform {
+
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+}  // namespace platform

@@ -1,0 +1,152 @@
+#include "platform/File.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+int OpenRetrying(const char* pszPath, int nFlags) {
+    int fd;
+    do {
+        fd = ::open(pszPath, nFlags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+FileTime FromStat(const struct stat& st) {
+    FileTime t;
+    t.nHigh = st.st_mtim.tv_sec;
+    t.nLow = st.st_mtim.tv_nsec;
+    return t;
+}
+
+void ToTimes(const FileTime& t, struct timespec times[2]) {
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(t.nHigh);
+    times[1].tv_nsec = static_cast<long>(t.nLow);
+}
+
+}  // namespace
+
+File::File() : m_fd(-1) {}
+
+File::~File() { Close(); }
+
+bool File::OpenRead(const char* pszPath) {
+    Close();
+    m_fd = OpenRetrying(pszPath, O_RDONLY);
+    // Folders open for reading here, but are not files.
+    struct stat st;
+    if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode))) Close();
+    return IsOpen();
+}
+
+bool File::Create(const char* pszPath) {
+    Close();
+    m_fd = OpenRetrying(pszPath, O_WRONLY | O_CREAT | O_TRUNC);
+    return IsOpen();
+}
+
+bool File::CreateNew(const char* pszPath) {
+    Close();
+    m_fd = OpenRetrying(pszPath, O_WRONLY | O_CREAT | O_EXCL);
+    return IsOpen();
+}
+
+void File::Close() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+}
+
+bool File::IsOpen() const { return m_fd >= 0; }
+
+int64_t File::Read(void* pBuffer, size_t nBytes) {
+    if (!IsOpen()) return -1;
+    ssize_t n;
+    do {
+        n = ::read(m_fd, pBuffer, nBytes);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
+bool File::Write(const void* pBuffer, size_t nBytes) {
+    if (!IsOpen()) return false;
+    const char* p = static_cast<const char*>(pBuffer);
+    while (nBytes > 0) {
+        ssize_t n = ::write(m_fd, p, nBytes);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        nBytes -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool File::Seek(uint64_t nOffset) {
+    return IsOpen() && ::lseek(m_fd, static_cast<off_t>(nOffset), SEEK_SET) >= 0;
+}
+
+int64_t File::Size() {
+    struct stat st;
+    if (!IsOpen() || ::fstat(m_fd, &st) != 0) return -1;
+    return st.st_size;
+}
+
+bool File::GetWriteTime(FileTime* pTime) {
+    struct stat st;
+    if (!IsOpen() || ::fstat(m_fd, &st) != 0) return false;
+    *pTime = FromStat(st);
+    return true;
+}
+
+bool File::SetWriteTime(const FileTime& time) {
+    struct timespec times[2];
+    ToTimes(time, times);
+    return IsOpen() && ::futimens(m_fd, times) == 0;
+}
+
+bool FileExists(const char* pszPath) {
+    struct stat st;
+    return ::stat(pszPath, &st) == 0;
+}
+
+bool FileRemove(const char* pszPath) {
+    return ::unlink(pszPath) == 0;
+}
+
+bool FileReplace(const char* pszFrom, const char* pszTo) {
+    return ::rename(pszFrom, pszTo) == 0;
+}
+
+bool FilesAreSame(const char* pszA, const char* pszB) {
+    struct stat a, b;
+    return ::stat(pszA, &a) == 0 && ::stat(pszB, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool FileGetWriteTime(const char* pszPath, FileTime* pTime) {
+    struct stat st;
+    if (::stat(pszPath, &st) != 0) return false;
+    *pTime = FromStat(st);
+    return true;
+}
+
+bool FileSetWriteTime(const char* pszPath, const FileTime& time) {
+    struct timespec times[2];
+    ToTimes(time, times);
+    return ::utimensat(AT_FDCWD, pszPath, times, 0) == 0;
+}
+
+bool FileSetReadOnly(const char* pszPath, bool bReadOnly) {
+    struct stat st;
+    if (::stat(pszPath, &st) != 0) return false;
+    mode_t mode = bReadOnly ? (st.st_mode & ~mode_t(0222)) : (st.st_mode | 0200);
+    return ::chmod(pszPath, mode & 07777) == 0;
+}
+
+}  // namespace platform
