@@ -30,8 +30,8 @@ SeenBox ShowAndCloseWarning(UINT nStringId, const char* pszCaption)
     std::atomic<bool> bDone{false};
     const DWORD dwThreadId = GetCurrentThreadId();
     std::thread closer([&] {
-        const ULONGLONG deadline = GetTickCount64() + 20000;
-        while (!bDone && GetTickCount64() < deadline) {
+        const DWORD dwStart = GetTickCount();
+        while (!bDone && GetTickCount() - dwStart < 20000) {
             HWND hWndBox = nullptr;
             EnumThreadWindows(dwThreadId, &FindVisibleWindow, reinterpret_cast<LPARAM>(&hWndBox));
             if (hWndBox) {

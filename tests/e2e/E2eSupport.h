@@ -144,11 +144,11 @@ private:
 // Waits until the condition holds; false at the time limit.
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const DWORD dwStart = GetTickCount();
     for (;;) {
         if (condition())
             return true;
-        if (GetTickCount64() >= deadline)
+        if (GetTickCount() - dwStart >= timeoutMs)
             return false;
         Sleep(10);
     }
@@ -331,13 +331,13 @@ inline bool Process::WaitWatchingWindows(bool* pbSawWindow, DWORD timeoutMs)
     *pbSawWindow = false;
     if (!m_hProcess)
         return false;
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const DWORD dwStart = GetTickCount();
     for (;;) {
         if (!WindowsOfProcess(m_dwId).empty())
             *pbSawWindow = true;
         if (WaitForSingleObject(m_hProcess, 5) == WAIT_OBJECT_0)
             return true;
-        if (GetTickCount64() >= deadline) {
+        if (GetTickCount() - dwStart >= timeoutMs) {
             Kill();
             return false;
         }
