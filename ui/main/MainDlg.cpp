@@ -1,0 +1,400 @@
+#include "ui/main/MainDlg.h"
+#include "app/Warning.h"
+#include "framework/ResourceString.h"
+#include "framework/WinApp.h"
+#include "resource.h"
+#include "ui/common/AboutDlg.h"
+#include <shellapi.h>
+#include <cstdio>
+
+const char CMainDlg::kSameFolderMarker[] = "圧縮ファイルと同じフォルダへ展開します。";
+
+namespace {
+const char kExpandErrorCaption[] = "ファイル展開エラー";
+const char kRemoveErrorCaption[] = "ファイルリスト消去エラー";
+
+struct ColumnDef {
+    const char* pszTitle;
+    int nWidth;
+    int nFormat;
+};
+
+const ColumnDef kColumns[] = {
+    {"ファイル名", 250, LVCFMT_LEFT},
+    {"拡張子", 80, LVCFMT_CENTER},
+    {"展開前のサイズ", 100, LVCFMT_RIGHT},
+    {"展開後のサイズ", 100, LVCFMT_RIGHT},
+    {"圧縮率", 60, LVCFMT_RIGHT},
+};
+
+enum {
+    kColumnExtension = 1,
+    kColumnCompressedSize = 2,
+    kColumnExpandedSize = 3,
+    kColumnRatio = 4,
+};
+
+const DWORD kListExStyles = LVS_EX_FULLROWSELECT | LVS_EX_TWOCLICKACTIVATE | LVS_EX_UNDERLINEHOT;
+
+void SetSubItemText(HWND hWndList, int nRow, int nSubItem, const char* pszText)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = nRow;
+    item.iSubItem = nSubItem;
+    item.pszText = const_cast<char*>(pszText);
+    SendMessageA(hWndList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int NextSelectedRow(HWND hWndList, int nAfter)
+{
+    return static_cast<int>(SendMessageA(hWndList, LVM_GETNEXTITEM, static_cast<WPARAM>(nAfter), LVNI_SELECTED));
+}
+}
+
+CMainDlg::CMainDlg() : CDialog(IDD_MAIN), m_strDestination(kSameFolderMarker)
+{
+    m_hIcon = LoadIconA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+}
+
+CMainDlg::~CMainDlg() = default;
+
+LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_ENTERMENULOOP:
+        OnEnterMenuLoop(wParam != 0);
+        return 0;
+    case WM_EXITMENULOOP:
+        OnExitMenuLoop(wParam != 0);
+        return 0;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(OnQueryDragIcon());
+    case WM_SYSCOMMAND:
+        OnSysCommand(static_cast<UINT>(wParam), lParam);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy();
+        return 0;
+    }
+    return CDialog::WindowProc(msg, wParam, lParam);
+}
+
+bool CMainDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case ID_FILE_OPEN:
+        OnOpenFile();
+        return true;
+    case ID_FILE_OPENFOLDER:
+        OnOpenFolder();
+        return true;
+    case IDC_BROWSE_DEST:
+        OnBrowseDestination();
+        return true;
+    case IDC_RESET_DEST:
+        OnResetDestination();
+        return true;
+    case ID_EDIT_EXTENSION:
+        OnSetExtension();
+        return true;
+    case ID_APP_EXIT:
+        OnExit();
+        return true;
+    case ID_HELP_CONTENTS:
+        OnHelpContents();
+        return true;
+    case ID_APP_ABOUT:
+        OnAbout();
+        return true;
+    case IDC_REMOVE:
+        OnRemove();
+        return true;
+    case IDC_EXPAND:
+        OnExpand();
+        return true;
+    }
+    return CDialog::OnCommand(wParam, lParam);
+}
+
+bool CMainDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    const NMHDR* pHeader = reinterpret_cast<const NMHDR*>(lParam);
+    switch (pHeader->code) {
+    case LVN_ITEMACTIVATE:
+        OnItemActivate();
+        break;
+    case LVN_ENDLABELEDIT:
+        // A row's text is the entry's path; an edited label is never taken.
+        *pResult = FALSE;
+        return true;
+    }
+    return CDialog::OnNotify(wParam, lParam, pResult);
+}
+
+void CMainDlg::DoDataExchange(CDataExchange& dx)
+{
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_RESET_DEST, m_btnResetDest);
+    DDX_Control(dx, IDC_BROWSE_DEST, m_btnDestination);
+    DDX_Control(dx, IDC_EXPAND, m_btnExpand);
+    DDX_Control(dx, IDC_REMOVE, m_btnRemove);
+    DDX_Control(dx, IDC_FILELIST, m_lstFiles);
+}
+
+BOOL CMainDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (HMENU hSysMenu = GetSystemMenu(m_hWnd, FALSE)) {
+        const std::string about = LoadResString(IDS_ABOUTBOX);
+        if (!about.empty()) {
+            AppendMenuA(hSysMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(hSysMenu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+        }
+    }
+
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    InsertColumns();
+    SendMessageA(m_lstFiles.m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kListExStyles);
+    m_pImageList = ImageList_Create(16, 16, ILC_MASK, 0, 3);
+    m_btnDestination.SetWindowText(m_strDestination.c_str());
+
+    for (const std::string& path : m_arrStartFiles)
+        AddFile(path.c_str());
+    UpdateStatusBar();
+    return TRUE;
+}
+
+void CMainDlg::InsertColumns()
+{
+    for (int i = 0; i < static_cast<int>(sizeof kColumns / sizeof kColumns[0]); ++i) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        if (i > 0) {
+            column.mask |= LVCF_SUBITEM;
+            column.iSubItem = i;
+        }
+        column.fmt = kColumns[i].nFormat;
+        column.cx = kColumns[i].nWidth;
+        column.pszText = const_cast<char*>(kColumns[i].pszTitle);
+        SendMessageA(m_lstFiles.m_hWnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void CMainDlg::AddFile(const char* pszPath)
+{
+    m_apFiles.push_back(std::make_unique<CCompressedFile>(pszPath));
+    const CCompressedFile& file = *m_apFiles.back();
+
+    // The image list keeps its own copy of the icon.
+    int nImage = -1;
+    SHFILEINFOA info = {};
+    SHGetFileInfoA(pszPath, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
+    if (info.hIcon) {
+        nImage = ImageList_ReplaceIcon(m_pImageList, -1, info.hIcon);
+        DestroyIcon(info.hIcon);
+    }
+
+    const HWND hWndList = m_lstFiles.m_hWnd;
+    const int nRow = static_cast<int>(SendMessageA(hWndList, LVM_GETITEMCOUNT, 0, 0));
+    SendMessageA(hWndList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_pImageList));
+
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = nRow;
+    item.pszText = const_cast<char*>(pszPath);
+    item.iImage = nImage;
+    SendMessageA(hWndList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+
+    SetSubItemText(hWndList, nRow, kColumnExtension, file.m_szExt[0] ? file.m_szExt : "特定不可");
+
+    const uint32_t nCompressed = file.GetSize(true);
+    const uint32_t nExpanded = file.GetSize(false);
+    char szText[64];
+    std::snprintf(szText, sizeof szText, "%d Byte", static_cast<int>(nCompressed));
+    SetSubItemText(hWndList, nRow, kColumnCompressedSize, szText);
+    std::snprintf(szText, sizeof szText, "%d Byte", static_cast<int>(nExpanded));
+    SetSubItemText(hWndList, nRow, kColumnExpandedSize, szText);
+    // Without an expanded size there is no ratio to show.
+    if (nExpanded == 0)
+        std::snprintf(szText, sizeof szText, "---");
+    else
+        std::snprintf(szText, sizeof szText, "%.1f %%", static_cast<double>(nCompressed) * 100.0 / nExpanded);
+    SetSubItemText(hWndList, nRow, kColumnRatio, szText);
+}
+
+void CMainDlg::RemoveRow(int nRow)
+{
+    if (nRow < 0 || nRow >= static_cast<int>(m_apFiles.size()))
+        return;
+    SendMessageA(m_lstFiles.m_hWnd, LVM_DELETEITEM, static_cast<WPARAM>(nRow), 0);
+    m_apFiles[static_cast<size_t>(nRow)].reset();
+    m_apFiles.erase(m_apFiles.begin() + nRow);
+}
+
+void CMainDlg::OnRemove()
+{
+    const HWND hWndList = m_lstFiles.m_hWnd;
+    if (SendMessageA(hWndList, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
+        ShowWarning(CWinApp::ResourceInstance(), IDS_NO_FILE_TO_REMOVE, kRemoveErrorCaption, m_hWnd);
+        return;
+    }
+    // Removing a row moves the later ones up, so the next selected row is at r or below.
+    int nRow = 0;
+    for (;;) {
+        const int nFound = NextSelectedRow(hWndList, nRow - 1);
+        if (nFound < 0)
+            break;
+        RemoveRow(nFound);
+        nRow = nFound;
+    }
+    UpdateStatusBar();
+}
+
+void CMainDlg::OnExpand()
+{
+    const HWND hWndList = m_lstFiles.m_hWnd;
+    if (SendMessageA(hWndList, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
+        ShowWarning(CWinApp::ResourceInstance(), IDS_NO_FILE_TO_EXPAND, kExpandErrorCaption, m_hWnd);
+        return;
+    }
+
+    std::string prefix;
+    if (m_strDestination != kSameFolderMarker) {
+        prefix = m_strDestination;
+        // A drive root such as C:\ already ends in a backslash.
+        if (prefix.size() != 3)
+            prefix += '\\';
+    }
+
+    bool bStoppedAtUnknownExt = false;
+    bool bSomeFailed = false;
+    int nSearchAfter = -1;
+    for (;;) {
+        const int nRow = NextSelectedRow(hWndList, nSearchAfter);
+        if (nRow < 0 || nRow >= static_cast<int>(m_apFiles.size()))
+            break;
+        CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
+        if (!file.m_szExt[0]) {
+            bStoppedAtUnknownExt = true;
+            break;
+        }
+        if (file.Expand(prefix.c_str())) {
+            RemoveRow(nRow);
+            nSearchAfter = nRow - 1;
+        } else {
+            // The file stays listed for another try; the search goes on below it.
+            bSomeFailed = true;
+            nSearchAfter = nRow;
+        }
+    }
+
+    UpdateStatusBar();
+    if (bStoppedAtUnknownExt)
+        ShowWarning(CWinApp::ResourceInstance(), IDS_NO_EXTENSION, kExpandErrorCaption, m_hWnd);
+    if (bSomeFailed)
+        ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+}
+
+void CMainDlg::OnItemActivate()
+{
+    const int nRow = NextSelectedRow(m_lstFiles.m_hWnd, -1);
+    if (nRow < 0 || nRow >= static_cast<int>(m_apFiles.size()))
+        return;
+
+    char szTempPath[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, szTempPath);
+    CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
+    if (!file.Expand(szTempPath)) {
+        ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+        return;
+    }
+    OpenWithShell(file.m_szOutputPath);
+}
+
+void CMainDlg::OpenWithShell(const char* pszPath)
+{
+    ShellExecuteA(nullptr, "open", pszPath, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CMainDlg::OnDestroy()
+{
+    // Without a shared image list the list control would destroy ours when it goes.
+    if (m_lstFiles.m_hWnd)
+        SendMessageA(m_lstFiles.m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    if (m_pImageList)
+        ImageList_Destroy(m_pImageList);
+    m_pImageList = nullptr;
+
+    for (std::unique_ptr<CCompressedFile>& file : m_apFiles)
+        file.reset();
+    std::vector<std::unique_ptr<CCompressedFile>>().swap(m_apFiles);
+
+    Default();
+}
+
+void CMainDlg::OnPaint()
+{
+    if (!IsIconic(m_hWnd)) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT paint;
+    HDC hDC = BeginPaint(m_hWnd, &paint);
+    SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(hDC), 0);
+    RECT rcClient;
+    GetClientRect(m_hWnd, &rcClient);
+    const int x = (rcClient.right - rcClient.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (rcClient.bottom - rcClient.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(hDC, x, y, m_hIcon);
+    EndPaint(m_hWnd, &paint);
+}
+
+HICON CMainDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+void CMainDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        about.DoModal();
+        return;
+    }
+    Default();
+}
+
+void CMainDlg::OnExit()
+{
+    EndDialog(0);
+}
+
+void CMainDlg::OnHelpContents()
+{
+    if (CWinApp* pApp = CWinApp::Get())
+        pApp->WinHelp(0, HELP_FINDER);
+}
+
+void CMainDlg::OnAbout()
+{
+    CAboutDlg about;
+    about.DoModal();
+}
