@@ -88,21 +88,27 @@ zv_wine_wait() {
     timeout "${1:-60}" wineserver -w || zv_log "warning: Wine processes of $WINEPREFIX still running"
 }
 
-# Makes the private Wine prefix once: 64-bit, with the dialog font mapped to an installed one.
+# Makes the private Wine prefix once: 64-bit, with the dialog font mapped to an installed
+# one, and with Wine drawing the title bars itself (the private X server has no window manager).
 zv_wine_prefix() {
     zv_wine_env
-    [ -f "$WINEPREFIX/.zorvane-ready" ] && return 0
-    zv_log "Making the Wine prefix $WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    timeout 300 "$ZV_WINE64" wineboot -i </dev/null >/dev/null 2>&1 || zv_die "wineboot failed"
+    if [ ! -f "$WINEPREFIX/user.reg" ]; then
+        zv_log "Making the Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        timeout 300 "$ZV_WINE64" wineboot -i </dev/null >/dev/null 2>&1 || zv_die "wineboot failed"
+        zv_wine_wait 120
+    fi
+    grep -q '"Decorated"="N"' "$WINEPREFIX/user.reg" && grep -q '"MS PMincho"="IPAPMincho"' "$WINEPREFIX/user.reg" &&
+        grep -qF '"\xff2d\xff33 \xff30\x660e\x671d"="IPAPMincho"' "$WINEPREFIX/user.reg" && return 0
     local key='HKCU\Software\Wine\Fonts\Replacements' name
     for name in 'ＭＳ Ｐ明朝' 'MS PMincho'; do
         timeout 120 "$ZV_WINE64" reg add "$key" /v "$name" /t REG_SZ /d IPAPMincho /f </dev/null >/dev/null 2>&1 ||
             zv_die "cannot set the font replacement $name"
     done
+    timeout 120 "$ZV_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
+        </dev/null >/dev/null 2>&1 || zv_die "cannot set the X11 driver settings"
     zv_wine_wait 120
     grep -q 'IPAPMincho' "$WINEPREFIX/user.reg" || zv_die "font replacements missing from $WINEPREFIX/user.reg"
-    touch "$WINEPREFIX/.zorvane-ready"
 }
 
 # Runs a Windows program under wine64: zv_wine_run SECONDS PROGRAM.exe [ARG...]
