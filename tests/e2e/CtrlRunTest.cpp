@@ -1,0 +1,83 @@
+// The Ctrl batch run, from outside: the program asks for a destination folder first;
+// when the question is cancelled the files are expanded beside their sources.
+#include "tests/e2e/E2eSupport.h"
+#include "tests/szdd/SzddWriter.h"
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+struct TextSearch {
+    const char* pszText;
+    bool bFound;
+};
+
+BOOL CALLBACK FindChildText(HWND hWnd, LPARAM lParam)
+{
+    TextSearch& search = *reinterpret_cast<TextSearch*>(lParam);
+    char szText[512] = {};
+    GetWindowTextA(hWnd, szText, sizeof szText);
+    if (std::string(szText) == search.pszText)
+        search.bFound = true;
+    return !search.bFound;
+}
+
+class CtrlRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(e2e::FileExists(e2e::ProgramPath())) << e2e::ProgramPath();
+        ASSERT_TRUE(m_folder.IsValid());
+    }
+
+    // Starts the program with Ctrl held, waits for the folder question, checks its
+    // text and cancels it; then waits for the program's end.
+    void RunAndCancelTheQuestion(const std::string& arguments)
+    {
+        e2e::HeldKeys held({VK_CONTROL});
+        ASSERT_TRUE(held.IsOk()) << "Ctrl is not seen as held";
+        ASSERT_TRUE(m_process.Start(e2e::ProgramPath(), arguments));
+        HWND hWndQuestion = nullptr;
+        ASSERT_TRUE(e2e::WaitUntil([&] {
+            const std::vector<HWND> windows = e2e::WindowsOfProcess(m_process.Id());
+            hWndQuestion = windows.empty() ? nullptr : windows.front();
+            return hWndQuestion != nullptr;
+        })) << "no folder question appeared";
+        ASSERT_EQ(e2e::WindowsOfProcess(m_process.Id()).size(), 1u) << "the main window appeared too";
+
+        TextSearch search{"展開先フォルダを指定してください。", false};
+        EnumChildWindows(hWndQuestion, &FindChildText, reinterpret_cast<LPARAM>(&search));
+        EXPECT_TRUE(search.bFound) << "the question does not name the destination folder";
+
+        PostMessageA(hWndQuestion, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(m_process.Wait()) << "the program did not end after the question was cancelled";
+    }
+
+    e2e::TempFolder m_folder;
+    e2e::Process m_process;
+};
+
+TEST_F(CtrlRun, CancelledQuestionExpandsBesideTheSources)
+{
+    const std::string data = "ctrl run, ctrl run, ctrl run: expanded beside the source\r\n";
+    ASSERT_TRUE(SzddWriteCompressedFile(m_folder / "SETUP.EX_", data));
+    ASSERT_TRUE(SzddWriteCompressedFile(m_folder / "PIC.GI_", data + data));
+
+    RunAndCancelTheQuestion(m_folder / "SETUP.EX_" + " " + e2e::Quote(m_folder / "PIC.GI_"));
+
+    EXPECT_EQ(m_process.ExitCode(), 0u);
+    std::string expanded;
+    ASSERT_TRUE(SzddReadFile(m_folder / "SETUP.exe", &expanded));
+    EXPECT_EQ(expanded, data);
+    ASSERT_TRUE(SzddReadFile(m_folder / "PIC.gif", &expanded));
+    EXPECT_EQ(expanded, data + data);
+}
+
+TEST_F(CtrlRun, WithoutNamesAsksAndThenEndsWithZero)
+{
+    RunAndCancelTheQuestion("");
+    EXPECT_EQ(m_process.ExitCode(), 0u);
+    EXPECT_TRUE(e2e::ListFolder(m_folder.Path()).empty());
+}
+
+}  // namespace
