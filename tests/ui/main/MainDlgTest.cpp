@@ -1,0 +1,226 @@
+// The main window's list, its remove command, the About box and how the window ends.
+#include "tests/szdd/SzddWriter.h"
+#include "tests/ui/main/MainDlgTestHarness.h"
+
+namespace {
+
+using Cells = std::vector<std::string>;
+
+// A file of nFileSize bytes whose header records nExpandedSize.
+void WriteSizedFile(const std::string& path, uint32_t nExpandedSize, uint32_t nFileSize)
+{
+    ASSERT_TRUE(SzddWriteFile(path, SzddHeader(nExpandedSize)));
+    HANDLE hFile = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(hFile, INVALID_HANDLE_VALUE);
+    SetFilePointer(hFile, static_cast<LONG>(nFileSize), nullptr, FILE_BEGIN);
+    SetEndOfFile(hFile);
+    CloseHandle(hFile);
+}
+
+TEST(MainDlgTest, ListsTheStartFilesWithTheirSizesAndRatios)
+{
+    CTempFolder folder;
+    const std::string small = folder.Path("SMALL.EX_");
+    const std::string large = folder.Path("LARGE.tx_");
+    const std::string unknown = folder.Path("DATA.QQ_");
+    const std::string missing = folder.Path("MISSING.DL_");
+    WriteSizedFile(small, 200, 50);
+    WriteSizedFile(large, 120000000, 60000000);
+    WriteSizedFile(unknown, 3, 20);
+
+    CScriptedMainDlg dlg;
+    dlg.m_arrStartFiles = {small, large, unknown, missing, small};
+    std::vector<Cells> rows;
+    std::string destinationCaption;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        for (int i = 0; i < d.RowCount(); ++i)
+            rows.push_back(d.Row(i));
+        destinationCaption = d.m_btnDestination.GetWindowText();
+        EXPECT_EQ(d.m_apFiles.size(), 5u);
+    });
+
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0], (Cells{small, "exe", "50 Byte", "200 Byte", "25.0 %"}));
+    EXPECT_EQ(rows[1], (Cells{large, "txt", "60000000 Byte", "120000000 Byte", "50.0 %"}));
+    EXPECT_EQ(rows[2], (Cells{unknown, "特定不可", "20 Byte", "3 Byte", "666.7 %"}));
+    // The size query's failure value is shown as it comes, and no ratio without an expanded size.
+    EXPECT_EQ(rows[3], (Cells{missing, "dll", "-1 Byte", "0 Byte", "---"}));
+    // The same path twice gives two rows.
+    EXPECT_EQ(rows[4], rows[0]);
+    EXPECT_EQ(destinationCaption, CMainDlg::kSameFolderMarker);
+}
+
+TEST(MainDlgTest, SetsUpColumnsStylesIconsAndTheSystemMenu)
+{
+    CScriptedMainDlg dlg;
+    dlg.Run([](CScriptedMainDlg& d) {
+        const char* const titles[] = {"ファイル名", "拡張子", "展開前のサイズ", "展開後のサイズ", "圧縮率"};
+        const int widths[] = {250, 80, 100, 100, 60};
+        const int formats[] = {LVCFMT_LEFT, LVCFMT_CENTER, LVCFMT_RIGHT, LVCFMT_RIGHT, LVCFMT_RIGHT};
+        for (int i = 0; i < 5; ++i) {
+            char szTitle[64] = {};
+            LVCOLUMNA column = {};
+            column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+            column.pszText = szTitle;
+            column.cchTextMax = sizeof szTitle;
+            ASSERT_TRUE(SendMessageA(d.List(), LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+            EXPECT_STREQ(szTitle, titles[i]);
+            EXPECT_EQ(column.cx, widths[i]);
+            EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, formats[i]);
+            EXPECT_EQ(column.iSubItem, i);
+        }
+        EXPECT_EQ(SendMessageA(d.List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), 0x8A0);
+
+        ASSERT_NE(d.m_hIcon, nullptr);
+        EXPECT_EQ(SendMessageA(d.m_hWnd, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(d.m_hIcon));
+        EXPECT_EQ(SendMessageA(d.m_hWnd, WM_GETICON, ICON_SMALL, 0), reinterpret_cast<LRESULT>(d.m_hIcon));
+        EXPECT_EQ(SendMessageA(d.m_hWnd, WM_QUERYDRAGICON, 0, 0), reinterpret_cast<LRESULT>(d.m_hIcon));
+
+        // Even with an empty list the system menu ends with a separator and the About item.
+        HMENU hSysMenu = GetSystemMenu(d.m_hWnd, FALSE);
+        ASSERT_NE(hSysMenu, nullptr);
+        const int nLast = GetMenuItemCount(hSysMenu) - 1;
+        ASSERT_GE(nLast, 1);
+        EXPECT_EQ(GetMenuItemID(hSysMenu, nLast), static_cast<UINT>(IDM_ABOUTBOX));
+        EXPECT_TRUE(GetMenuState(hSysMenu, nLast - 1, MF_BYPOSITION) & MF_SEPARATOR);
+        char szItem[128] = {};
+        GetMenuStringA(hSysMenu, nLast, szItem, sizeof szItem, MF_BYPOSITION);
+        EXPECT_STREQ(szItem, "Zorvane のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+    });
+}
+
+TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
+{
+    CTempFolder folder;
+    CScriptedMainDlg dlg;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i) {
+        paths.push_back(folder.Path("F" + std::to_string(i) + ".EX_"));
+        ASSERT_TRUE(SzddWriteCompressedFile(paths.back(), "row " + std::to_string(i)));
+    }
+    dlg.m_arrStartFiles = paths;
+
+    dlg.Run([&](CScriptedMainDlg& d) {
+        ASSERT_EQ(d.RowCount(), 6);
+        std::vector<int> images;
+        for (int i = 0; i < 6; ++i)
+            images.push_back(d.ImageOf(i));
+        EXPECT_EQ(images, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+
+        d.Select({1, 3, 4});
+        d.Click(IDC_REMOVE);
+
+        EXPECT_TRUE(d.m_boxes.empty());
+        EXPECT_EQ(d.Column(0), (std::vector<std::string>{paths[0], paths[2], paths[5]}));
+        ASSERT_EQ(d.m_apFiles.size(), 3u);
+        EXPECT_STREQ(d.m_apFiles[0]->m_szPath, paths[0].c_str());
+        EXPECT_STREQ(d.m_apFiles[1]->m_szPath, paths[2].c_str());
+        EXPECT_STREQ(d.m_apFiles[2]->m_szPath, paths[5].c_str());
+        EXPECT_EQ(d.ImageOf(0), 0);
+        EXPECT_EQ(d.ImageOf(1), 2);
+        EXPECT_EQ(d.ImageOf(2), 5);
+
+        // A row added later gets a new image; the others keep theirs.
+        d.AddFile(paths[3].c_str());
+        EXPECT_EQ(d.CellText(3, 0), paths[3]);
+        EXPECT_EQ(d.ImageOf(3), 6);
+        EXPECT_EQ(d.ImageOf(2), 5);
+        EXPECT_EQ(ImageList_GetImageCount(d.m_pImageList), 7);
+    });
+}
+
+TEST(MainDlgTest, RemoveWithoutSelectionWarnsAndKeepsTheList)
+{
+    CTempFolder folder;
+    const std::string path = folder.Path("A.EX_");
+    ASSERT_TRUE(SzddWriteCompressedFile(path, "a"));
+    CScriptedMainDlg dlg;
+    dlg.m_arrStartFiles = {path};
+    int nRows = -1;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        d.Select({});
+        d.Click(IDC_REMOVE);
+        nRows = d.RowCount();
+    });
+    EXPECT_EQ(nRows, 1);
+    ASSERT_EQ(dlg.m_boxes.size(), 1u);
+    EXPECT_EQ(dlg.m_boxes[0].caption, "ファイルリスト消去エラー");
+    EXPECT_TRUE(dlg.m_boxes[0].HasText("消去するファイルが選択されていません。\nファイルを選択してからやり直してください。"));
+}
+
+TEST(MainDlgTest, EditedLabelNeverReplacesThePath)
+{
+    CTempFolder folder;
+    const std::string path = folder.Path("A.EX_");
+    ASSERT_TRUE(SzddWriteCompressedFile(path, "a"));
+    CScriptedMainDlg dlg;
+    dlg.m_arrStartFiles = {path};
+    std::string text;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        SetFocus(d.List());
+        HWND hEdit = reinterpret_cast<HWND>(SendMessageA(d.List(), LVM_EDITLABELA, 0, 0));
+        ASSERT_NE(hEdit, nullptr);
+        SetWindowTextA(hEdit, "renamed.txt");
+        SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
+        CScriptedMainDlg::PumpMessages();
+        text = d.CellText(0, 0);
+    });
+    EXPECT_EQ(text, path);
+}
+
+TEST(MainDlgTest, SystemMenuIdsSixteenToThirtyOneAndTheHelpMenuOpenTheAboutBox)
+{
+    CScriptedMainDlg dlg;
+    HWND hWndMain = nullptr;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        hWndMain = d.m_hWnd;
+        for (UINT nID = 16; nID <= 31; ++nID)
+            SendMessageA(d.m_hWnd, WM_SYSCOMMAND, nID, 0);
+        d.Command(ID_APP_ABOUT);
+    });
+    ASSERT_EQ(dlg.m_boxes.size(), 17u);
+    for (const SeenBox& box : dlg.m_boxes) {
+        EXPECT_EQ(box.caption, "Zorvane");
+        EXPECT_TRUE(box.HasText("Version 2.2"));
+        EXPECT_EQ(box.hWndOwner, hWndMain);
+    }
+}
+
+TEST(MainDlgTest, ExitOkCancelAndTheCloseBoxEndTheDialogWithTheirResults)
+{
+    struct Case {
+        std::function<void(CScriptedMainDlg&)> end;
+        INT_PTR nResult;
+    };
+    const Case cases[] = {
+        {[](CScriptedMainDlg& d) { d.Command(ID_APP_EXIT); }, 0},
+        {[](CScriptedMainDlg& d) { d.Command(IDOK); }, IDOK},
+        {[](CScriptedMainDlg& d) { d.Command(IDCANCEL); }, IDCANCEL},
+        {[](CScriptedMainDlg& d) { SendMessageA(d.m_hWnd, WM_CLOSE, 0, 0); }, IDCANCEL},
+    };
+    for (const Case& c : cases) {
+        CScriptedMainDlg dlg;
+        EXPECT_EQ(dlg.Run(c.end), c.nResult);
+        EXPECT_TRUE(dlg.m_boxes.empty());
+    }
+}
+
+TEST(MainDlgTest, ClosingFreesEveryEntryAndTheImageList)
+{
+    CTempFolder folder;
+    const std::string path = folder.Path("A.EX_");
+    ASSERT_TRUE(SzddWriteCompressedFile(path, "a"));
+    CScriptedMainDlg dlg;
+    dlg.m_arrStartFiles = {path, path, folder.Path("GONE.EX_")};
+    size_t nEntries = 0;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        nEntries = d.m_apFiles.size();
+        EXPECT_NE(d.m_pImageList, nullptr);
+    });
+    EXPECT_EQ(nEntries, 3u);
+    EXPECT_TRUE(dlg.m_apFiles.empty());
+    EXPECT_EQ(dlg.m_apFiles.capacity(), 0u);
+    EXPECT_EQ(dlg.m_pImageList, nullptr);
+}
+
+}  // namespace
