@@ -30,8 +30,9 @@ BOOL CMainApp::InitInstance()
     for (const std::string& name : CommandLineFileNames(GetCommandLineA()))
         dlg.m_arrStartFiles.push_back(name);
 
-    // 5.-7. Shift: expand beside the sources; Ctrl: into a folder asked for; else the main window.
-    // Only the batch runs can fail, and then the exit code says so.
+    // 5. Shift: expand beside the sources. 6. Ctrl: expand into a folder asked for.
+    // 7. Neither: the main window, which lists the names. The batch runs show nothing;
+    // their exit code tells whether every file was expanded.
     if (IsKeyHeld(VK_SHIFT))
         m_nExitCode = ExpandFiles(dlg.m_arrStartFiles, TRUE) ? 0 : 1;
     else if (IsKeyHeld(VK_CONTROL))
