@@ -90,6 +90,7 @@ private:
         return nDist == 0 ? kWindow : nDist;
     }
     bool SlowGroup(uint8_t*& op);
+    void FastGroups(uint8_t*& op, uint8_t* pFlushMark);
 
     Input& m_in;
     ByteSink& m_sink;
@@ -118,6 +119,9 @@ int64_t Decoder::Run() {
     while (m_nLeft > static_cast<uint64_t>(op - (m_pOut + kWindow))) {
         if (op >= pFlushMark && !flush()) return LZERROR_WRITE;
         m_in.Fill(kMaxGroup);
+        FastGroups(op, pFlushMark);
+        if (op >= pFlushMark || m_nLeft <= static_cast<uint64_t>(op - (m_pOut + kWindow))) continue;
+        m_in.Fill(kMaxGroup);
         if (m_in.Available() == 0) {
             bCorrupt = true;
             break;
@@ -130,6 +134,53 @@ int64_t Decoder::Run() {
     if (!flush()) return LZERROR_WRITE;
     if (m_in.Failed() || (bCorrupt && m_nLeft > 0)) return LZERROR_READ;
     return m_nWritten;
+}
+
+// Whole groups without checks, while the input holds a longest group, the
+// output buffer has room for one, and the expanded length cannot end inside it.
+void Decoder::FastGroups(uint8_t*& op, uint8_t* pFlushMark) {
+    const uint8_t* ip = m_in.Data();
+    const size_t nAvail = m_in.Available();
+    const uint8_t* const pSafeEnd = nAvail < kMaxGroup ? ip : ip + nAvail - (kMaxGroup - 1);
+    uint8_t* const pStart = m_pOut + kWindow;
+    uint64_t nLeftHere = m_nLeft - static_cast<uint64_t>(op - pStart);  // > 0 on entry
+    uint8_t* pStop = pFlushMark;
+    if (nLeftHere < static_cast<uint64_t>(pFlushMark - op)) {
+        if (nLeftHere < 8 * 18) return;
+        pStop = op + (nLeftHere - 8 * 18) + 1;
+    }
+    const uint32_t nRingBase = m_nRingBase;
+    while (ip < pSafeEnd && op < pStop) {
+        unsigned ctrl = *ip++;
+        if (ctrl == 0xFF) {
+            std::memcpy(op, ip, 8);
+            op += 8;
+            ip += 8;
+            continue;
+        }
+        for (int bit = 0; bit < 8; ++bit, ctrl >>= 1) {
+            if (ctrl & 1) {
+                *op++ = *ip++;
+                continue;
+            }
+            uint32_t nOffset = ip[0] | ((ip[1] & 0xF0u) << 4);
+            size_t nLen = (ip[1] & 0x0Fu) + 3;
+            ip += 2;
+            uint32_t nRing = nRingBase + static_cast<uint32_t>(op - m_pOut);
+            size_t nDist = ((nRing - nOffset - 1) & (kWindow - 1)) + 1;  // 1..4096
+            const uint8_t* src = op - nDist;
+            if (nDist >= 8) {
+                // Each 8-byte step reads only bytes already in place.
+                std::memcpy(op, src, 8);
+                std::memcpy(op + 8, src + 8, 8);
+                std::memcpy(op + 16, src + 16, 8);
+            } else {
+                for (size_t i = 0; i < nLen; ++i) op[i] = src[i];
+            }
+            op += nLen;
+        }
+    }
+    m_in.Skip(static_cast<size_t>(ip - m_in.Data()));
 }
 
 // One group with a check before every item: near the end of the input, or when
