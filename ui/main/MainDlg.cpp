@@ -276,14 +276,7 @@ void CMainDlg::OnExpand()
         return;
     }
 
-    std::string prefix;
-    if (m_strDestination != kSameFolderMarker) {
-        prefix = m_strDestination;
-        // A drive root such as C:\ already ends in a backslash.
-        if (prefix.size() != 3)
-            prefix += '\\';
-    }
-
+    const std::string prefix = DestinationPrefix();
     bool bStoppedAtUnknownExt = false;
     bool bSomeFailed = false;
     int nSearchAfter = -1;
@@ -311,6 +304,16 @@ void CMainDlg::OnExpand()
         ShowWarning(CWinApp::ResourceInstance(), IDS_NO_EXTENSION, kExpandErrorCaption, m_hWnd);
     if (bSomeFailed)
         ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+}
+
+std::string CMainDlg::DestinationPrefix() const
+{
+    if (m_strDestination == kSameFolderMarker)
+        return std::string();
+    // A drive root such as C:\ already ends in a backslash.
+    if (m_strDestination.size() == 3)
+        return m_strDestination;
+    return m_strDestination + '\\';
 }
 
 void CMainDlg::OnItemActivate()

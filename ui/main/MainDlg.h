@@ -18,6 +18,9 @@ public:
     void AddFile(const char* pszPath);
     // Deletes row nRow and frees its entry; later rows move up by one.
     void RemoveRow(int nRow);
+    // What the expand command puts in front of the output names: empty for the
+    // same-folder marker, else the destination folder ending in a backslash.
+    std::string DestinationPrefix() const;
     void UpdateStatusBar();
     void EditExtension(int nRow);
 

@@ -81,6 +81,19 @@ TEST_F(MainDlgExpandTest, DestinationFolderGetsABackslashUnlessItIsADriveRoot)
     DeleteFileA(rootCopy.c_str());
 }
 
+TEST(MainDlgDestinationPrefixTest, OnlyADriveRootIsUsedAsItStands)
+{
+    CMainDlg dlg;
+    EXPECT_EQ(dlg.DestinationPrefix(), "");
+    dlg.m_strDestination = "C:\\";
+    EXPECT_EQ(dlg.DestinationPrefix(), "C:\\");
+    dlg.m_strDestination = "D:\\DATA";
+    EXPECT_EQ(dlg.DestinationPrefix(), "D:\\DATA\\");
+    // A marker with anything added is a folder name like any other.
+    dlg.m_strDestination = std::string(CMainDlg::kSameFolderMarker) + " ";
+    EXPECT_EQ(dlg.DestinationPrefix(), dlg.m_strDestination + "\\");
+}
+
 TEST_F(MainDlgExpandTest, StopsAtAnEntryWithoutExtensionAndLeavesTheRestSelected)
 {
     const auto paths = Make({"A.EX_", "B.QQ_", "C.EX_", "D.EX_"});
