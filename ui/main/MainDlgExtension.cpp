@@ -28,7 +28,30 @@ void SetExtension(HWND hWndList, int nRow, CCompressedFile& file, const std::str
     std::memcpy(file.m_szExt, strExtension.data(), nLength);
     file.m_szExt[nLength] = '\0';
 }
+
+bool IsIcon(HICON hIcon)
+{
+    ICONINFO iconInfo = {};
+    if (!hIcon || !GetIconInfo(hIcon, &iconInfo))
+        return false;
+    DeleteObject(iconInfo.hbmMask);
+    DeleteObject(iconInfo.hbmColor);
+    return true;
 }
+
+// The file's large icon from the shell; a file that is gone gets the icon of its kind of name.
+HICON FileIcon(const char* pszPath)
+{
+    SHFILEINFOA info = {};
+    if (SHGetFileInfoA(pszPath, 0, &info, sizeof info, SHGFI_ICON) && IsIcon(info.hIcon))
+        return info.hIcon;
+    info = {};
+    if (SHGetFileInfoA(pszPath, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON | SHGFI_USEFILEATTRIBUTES) &&
+        IsIcon(info.hIcon))
+        return info.hIcon;
+    return nullptr;
+}
+}  // namespace
 
 void CMainDlg::OnSetExtension()
 {
@@ -55,17 +78,12 @@ void CMainDlg::EditExtension(int nRow)
         dlg.m_strExtension = file.m_szExt;
     }
 
-    SHFILEINFOA info = {};
-    SHGetFileInfoA(file.m_szPath, 0, &info, sizeof info, SHGFI_ICON);
-    if (!info.hIcon) {
-        // A file that is gone still gets the icon of its kind of name.
-        SHGetFileInfoA(file.m_szPath, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON | SHGFI_USEFILEATTRIBUTES);
-    }
-    dlg.m_hIcon = info.hIcon ? info.hIcon : LoadIconA(nullptr, IDI_APPLICATION);
+    HICON hShellIcon = FileIcon(file.m_szPath);
+    dlg.m_hIcon = hShellIcon ? hShellIcon : LoadIconA(nullptr, IDI_APPLICATION);
 
     const INT_PTR nResult = dlg.DoModal();
-    if (info.hIcon)
-        DestroyIcon(info.hIcon);
+    if (hShellIcon)
+        DestroyIcon(hShellIcon);
     if (nResult != IDOK)
         return;
 
