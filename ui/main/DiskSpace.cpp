@@ -19,8 +19,6 @@ std::string Headed(char chDrive, const char* pszRest)
 
 void CDiskSpaceQueries::QueryVersion(OSVERSIONINFOA& info)
 {
-    info = OSVERSIONINFOA{};
-    info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
     GetVersionExA(&info);
 }
 
@@ -91,6 +89,7 @@ std::string FormatDriveText32(char chDrive, bool bOk, DWORD sectorsPerCluster, D
 std::string DriveText(const char* pszRoot, CDiskSpaceQueries& queries)
 {
     OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
     queries.QueryVersion(version);
     if (UsesFreeSpaceEx(version.dwPlatformId, version.dwBuildNumber)) {
         uint64_t freeBytes = 0, totalBytes = 0;
