@@ -87,7 +87,7 @@ uint32_t CCompressedFile::GetSize(bool bCompressed) const {
 bool CCompressedFile::Expand(const char* pszDestPrefix) {
     m_eFailure = kFailNone;
     std::string strName;
-    bool bDone = BuildOutputName(pszDestPrefix ? pszDestPrefix : "", &strName) && WriteExpanded(strName);
+    bool bDone = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName);
     // Only a file this expansion wrote is ever named here.
     if (bDone)
         std::memcpy(m_szOutputPath, strName.c_str(), strName.size() + 1);
@@ -98,7 +98,9 @@ bool CCompressedFile::Expand(const char* pszDestPrefix) {
 
 // The source path without its last extension, put under the prefix, with
 // m_szExt (or, when that is empty, the source's own extension with its dot).
-bool CCompressedFile::BuildOutputName(const char* pszDestPrefix, std::string* pName) {
+bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) {
+    m_eFailure = kFailNone;
+    if (!pszDestPrefix) pszDestPrefix = "";
     if (m_szPath[0] == '\0') return Fail(kFailNoFile);
     // A file name without a '.' would be cut at a folder's '.' or vanish.
     const char* pSep = mbcs::FindLastSeparator(m_szPath);

@@ -41,6 +41,10 @@ public:
     // whole path when it has no '.'.
     const char* CompressedExtension() const;
     Failure LastFailure() const { return m_eFailure; }
+    // The output name that Expand writes under the prefix; like Expand, fills an
+    // empty m_szExt with the source's own extension and its dot. False (with
+    // LastFailure set) when the entry cannot be expanded under that name.
+    bool OutputName(const char* pszDestPrefix, std::string* pName);
 
     char m_szPath[kMaxPath];
     char m_szOutputPath[kMaxPath];
@@ -55,6 +59,5 @@ private:
         m_eFailure = eFailure;
         return false;
     }
-    bool BuildOutputName(const char* pszDestPrefix, std::string* pName);
     bool WriteExpanded(const std::string& strName);
 };

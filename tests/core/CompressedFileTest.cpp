@@ -1,0 +1,284 @@
+#include "core/CompressedFile.h"
+#include "core/ExtensionTable.h"
+#include "platform/File.h"
+#include "tests/platform/TestFolder.h"
+#include "tests/szdd/SzddWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+namespace {
+
+// ソフト: its first character is the bytes 0x83 0x5C.
+const std::string kSoft = "\x83\x5C\x83\x74\x83\x67";
+
+std::string Guess(const char* pszPath) {
+    CCompressedFile f(pszPath);
+    return f.m_szExt;
+}
+
+std::string NameFor(const std::string& strPath, const char* pszExt, const char* pszPrefix) {
+    CCompressedFile f(strPath.c_str());
+    std::strcpy(f.m_szExt, pszExt);
+    std::string s;
+    return f.OutputName(pszPrefix, &s) ? s : "<refused>";
+}
+
+TEST(CompressedFile, NewEntryGuessesTheExtensionFromTheName) {
+    EXPECT_EQ(Guess("C:\\DISK1\\SETUP.EX_"), "exe");
+    EXPECT_EQ(Guess("readme.Tx_"), "txt");
+    EXPECT_EQ(Guess("a.b.c.WA_"), "wav");
+    EXPECT_EQ(Guess("SETUP.EX_1"), "exe");  // only three characters count
+    EXPECT_EQ(Guess("file.in_"), "");
+    EXPECT_EQ(Guess("file.ex"), "");
+    EXPECT_EQ(Guess("C:\\OLD.DL_\\NOTES"), "dll");  // the last '.' may be a folder's
+    EXPECT_EQ(Guess("C:\\NOTES"), "");
+    EXPECT_EQ(Guess(("C:\\" + kSoft + ".cn_").c_str()), "cnt");
+    for (const ExtensionPair& row : g_aExtensionTable) {
+        std::string upper = row.pszCompressed;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(Guess(("x." + upper).c_str()), row.pszRestored);
+    }
+
+    CCompressedFile f("a.ex_");
+    EXPECT_STREQ(f.m_szOutputPath, "");
+    EXPECT_EQ(f.m_nLzHandle, 0);
+    EXPECT_EQ(f.m_ofs.cBytes, 136);
+    // A new guess replaces a user's choice, or clears it when nothing matches.
+    std::strcpy(f.m_szExt, "bin");
+    EXPECT_TRUE(f.GuessExtension());
+    EXPECT_STREQ(f.m_szExt, "exe");
+    CCompressedFile g("a.zz_");
+    std::strcpy(g.m_szExt, "bin");
+    EXPECT_FALSE(g.GuessExtension());
+    EXPECT_STREQ(g.m_szExt, "");
+}
+
+TEST(CompressedFile, CompressedExtensionAndApplyToAllKey) {
+    EXPECT_STREQ(CCompressedFile("C:\\DISK1\\SETUP.EX_").CompressedExtension(), "EX_");
+    EXPECT_STREQ(CCompressedFile("C:\\OLD.DL_\\NOTES").CompressedExtension(), "DL_\\NOTES");
+    EXPECT_STREQ(CCompressedFile("C:\\NOTES").CompressedExtension(), "C:\\NOTES");
+    EXPECT_STREQ(CCompressedFile("a.").CompressedExtension(), "");
+
+    EXPECT_TRUE(ExtensionKeyMatches("EX_", "ex_"));
+    EXPECT_TRUE(ExtensionKeyMatches("ex_", "EX_1"));   // longer candidates share the key
+    EXPECT_FALSE(ExtensionKeyMatches("ex_", "ex"));    // shorter ones do not
+    EXPECT_FALSE(ExtensionKeyMatches("ex_", "ed_"));
+    EXPECT_TRUE(ExtensionKeyMatches("", "anything"));
+    // Byte by byte: only ASCII letters ignore case ('_' is not '\x7F'), other bytes are exact.
+    EXPECT_FALSE(ExtensionKeyMatches("ex_", "ex\x7F"));
+    EXPECT_FALSE(ExtensionKeyMatches("\xE0\x5F", "\xE0\x7F"));
+    EXPECT_FALSE(ExtensionKeyMatches("\x83\x41", "\x84\x41"));
+    EXPECT_TRUE(ExtensionKeyMatches("\x83\x41", "\x83\x61X"));
+}
+
+TEST(CompressedFile, OutputNameFollowsTheSourceNameAndThePrefix) {
+    EXPECT_EQ(NameFor("C:\\DISK1\\SETUP.EX_", "exe", ""), "C:\\DISK1\\SETUP.exe");
+    EXPECT_EQ(NameFor("C:\\DISK1\\SETUP.EX_", "exe", "D:\\OUT\\"), "D:\\OUT\\SETUP.exe");
+    EXPECT_EQ(NameFor("C:\\DISK1\\SETUP.EX_", "exe", "C:\\"), "C:\\SETUP.exe");
+    EXPECT_EQ(NameFor("C:\\DISK1\\DATA.V1.EX_", "exe", ""), "C:\\DISK1\\DATA.V1.exe");
+    EXPECT_EQ(NameFor("SETUP.EX_", "exe", "D:\\OUT\\"), "D:\\OUT\\SETUP.exe");
+    EXPECT_EQ(NameFor("C:\\DISK1\\" + kSoft + ".EX_", "exe", "D:\\"), "D:\\" + kSoft + ".exe");
+    EXPECT_EQ(NameFor("C:\\" + kSoft + "\\" + kSoft + ".EX_", "exe", "D:\\"), "D:\\" + kSoft + ".exe");
+    EXPECT_EQ(NameFor("/src/disk1/SETUP.EX_", "exe", "/out/"), "/out/SETUP.exe");
+    // A file name without '.' has no place for the extension.
+    EXPECT_EQ(NameFor("C:\\OLD.DL_\\NOTES", "dll", ""), "<refused>");
+    EXPECT_EQ(NameFor("C:\\NOTES", "txt", "D:\\"), "<refused>");
+}
+
+TEST(CompressedFile, EmptyExtensionFallsBackOnTheSourcesOwn) {
+    CCompressedFile f("C:\\DISK1\\SETUP.EX_");
+    f.m_szExt[0] = '\0';
+    std::string s;
+    ASSERT_TRUE(f.OutputName("", &s));
+    EXPECT_EQ(s, "C:\\DISK1\\SETUP..EX_");
+    EXPECT_STREQ(f.m_szExt, ".EX_");
+    ASSERT_TRUE(f.OutputName("", &s));
+    EXPECT_EQ(s, "C:\\DISK1\\SETUP..EX_");
+
+    CCompressedFile g(("C:\\" + kSoft + "\\" + kSoft + ".Z").c_str());
+    ASSERT_TRUE(g.OutputName("D:\\", &s));
+    EXPECT_EQ(s, "D:\\" + kSoft + "..Z");
+    CCompressedFile h("C:SETUP.IN_");
+    ASSERT_TRUE(h.OutputName("", &s));
+    EXPECT_EQ(s, "C:SETUP..IN_");
+}
+
+TEST(CompressedFile, NamesThatDoNotFitOrNameTheSourceAreRefused) {
+    std::string strLong = "C:\\" + std::string(250, 'd') + "\\SETUP.EX_";  // 263 bytes
+    CCompressedFile f(strLong.c_str());
+    EXPECT_STREQ(f.m_szPath, "");
+    EXPECT_EQ(f.GetSize(true), 0xFFFFFFFFu);
+    EXPECT_EQ(f.GetSize(false), 0u);
+    EXPECT_FALSE(f.Expand(""));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailNoFile);
+
+    std::string strPath = "C:\\" + std::string(245, 'd') + "\\SETUP.EX_";  // 258 bytes: fits
+    EXPECT_EQ(NameFor(strPath, "exe", ""), strPath.substr(0, 255) + "exe");
+    EXPECT_EQ(NameFor(strPath, "exe1", ""), strPath.substr(0, 255) + "exe1");  // 259 bytes and the NUL
+    EXPECT_EQ(NameFor(strPath, "exe12", ""), "<refused>");
+
+    std::string strExt(51, 'e');
+    EXPECT_EQ(NameFor("C:\\A.EX_", strExt.c_str(), ""), "C:\\A." + strExt);
+    CCompressedFile g(("C:\\A." + std::string(51, 'x')).c_str());
+    std::string s;
+    EXPECT_FALSE(g.OutputName("", &s));  // ".xxx..." with its dot is 52 bytes
+    EXPECT_EQ(g.LastFailure(), CCompressedFile::kFailExtTooLong);
+    EXPECT_STREQ(g.m_szExt, "");
+
+    EXPECT_EQ(NameFor("C:\\DISK1\\SETUP.EX_", "EX_", ""), "<refused>");
+    EXPECT_EQ(NameFor("C:\\DISK1\\SETUP.EX_", "ex_", ""), "<refused>");
+    EXPECT_EQ(NameFor("C:\\DISK1\\SETUP.EX_", "ex_", "C:\\disk1\\"), "<refused>");
+    EXPECT_EQ(NameFor("C:\\DISK1\\SETUP.EX_", "ex_", "D:\\"), "D:\\SETUP.ex_");
+}
+
+TEST(CompressedFile, SizesComeFromTheFileAndItsHeader) {
+    TestFolder dir;
+    ASSERT_TRUE(SzddWriteCompressedFile(dir / "a.ex_", std::string(100000, 'z')));
+    CCompressedFile a((dir / "a.ex_").c_str());
+    std::string packed;
+    ASSERT_TRUE(SzddReadFile(dir / "a.ex_", &packed));
+    EXPECT_EQ(a.GetSize(true), packed.size());
+    EXPECT_EQ(a.GetSize(false), 100000u);
+
+    ASSERT_TRUE(SzddWriteFile(dir / "twelve.ex_", std::string("0123456789\x34\x12", 12)));
+    EXPECT_EQ(CCompressedFile((dir / "twelve.ex_").c_str()).GetSize(false), 0x1234u);
+    EXPECT_EQ(CCompressedFile((dir / "twelve.ex_").c_str()).GetSize(true), 12u);
+    ASSERT_TRUE(SzddWriteFile(dir / "empty.ex_", ""));
+    EXPECT_EQ(CCompressedFile((dir / "empty.ex_").c_str()).GetSize(false), 0u);
+    EXPECT_EQ(CCompressedFile((dir / "empty.ex_").c_str()).GetSize(true), 0u);
+    // No signature test: any file gives its bytes 10 to 13.
+    ASSERT_TRUE(SzddWriteFile(dir / "plain.tx_", std::string("abcdefghij\x01\x02\x03\x04xyz")));
+    EXPECT_EQ(CCompressedFile((dir / "plain.tx_").c_str()).GetSize(false), 0x04030201u);
+    CCompressedFile missing((dir / "missing.ex_").c_str());
+    EXPECT_EQ(missing.GetSize(true), 0xFFFFFFFFu);
+    EXPECT_EQ(missing.GetSize(false), 0u);
+}
+
+class ExpandTest : public ::testing::Test {
+protected:
+    std::string Read(const std::string& strPath) {
+        std::string s;
+        return SzddReadFile(strPath, &s) ? s : "<missing>";
+    }
+    TestFolder dir;
+};
+
+TEST_F(ExpandTest, ExpandsBesideTheSourceOrUnderThePrefix) {
+    std::mt19937 rng(1);
+    std::string data(70000, '\0');
+    for (char& c : data) c = "abc \n"[rng() % 5];
+    std::string src = dir / "SETUP.EX_";
+    ASSERT_TRUE(SzddWriteCompressedFile(src, data));
+    std::string packed = Read(src);
+
+    CCompressedFile f(src.c_str());
+    ASSERT_TRUE(f.Expand(""));
+    EXPECT_EQ(std::string(f.m_szOutputPath), dir / "SETUP.exe");
+    EXPECT_TRUE(Read(dir / "SETUP.exe") == data);
+    EXPECT_TRUE(Read(src) == packed);
+
+    TestFolder out;
+    ASSERT_TRUE(f.Expand(out.Path().c_str()));
+    EXPECT_EQ(std::string(f.m_szOutputPath), out / "SETUP.exe");
+    EXPECT_TRUE(Read(out / "SETUP.exe") == data);
+    EXPECT_EQ(dir.List(), "SETUP.EX_|SETUP.exe");  // no temporary file is left behind
+    EXPECT_EQ(out.List(), "SETUP.exe");
+}
+
+TEST_F(ExpandTest, ExistingTargetIsReplacedAndTimeCopied) {
+    std::string src = dir / "new.tx_";
+    ASSERT_TRUE(SzddWriteCompressedFile(src, "fresh text"));
+    ASSERT_TRUE(SzddWriteFile(dir / "new.txt", "old contents that are longer"));
+    platform::FileTime t;
+    ASSERT_TRUE(platform::FileGetWriteTime(src.c_str(), &t));
+    t.nHigh -= 5000;
+    ASSERT_TRUE(platform::FileSetWriteTime(src.c_str(), t));
+
+    CCompressedFile f(src.c_str());
+    ASSERT_TRUE(f.Expand(""));
+    EXPECT_EQ(Read(dir / "new.txt"), "fresh text");
+    platform::FileTime tOut;
+    ASSERT_TRUE(platform::FileGetWriteTime((dir / "new.txt").c_str(), &tOut));
+    EXPECT_TRUE(tOut == t);
+}
+
+TEST_F(ExpandTest, CorruptSourceLeavesTheTargetAndNoPartialFile) {
+    std::mt19937 rng(4);
+    std::string data(300000, '\0');
+    for (char& c : data) c = static_cast<char>(rng());
+    std::string packed = SzddCompress(data);
+    ASSERT_TRUE(SzddWriteFile(dir / "cut.ex_", packed.substr(0, packed.size() - 1)));
+    ASSERT_TRUE(SzddWriteFile(dir / "cut.exe", "keep me"));
+    ASSERT_TRUE(SzddWriteFile(dir / "cut2.ex_", packed.substr(0, 200000)));
+
+    CCompressedFile f((dir / "cut.ex_").c_str());
+    EXPECT_FALSE(f.Expand(""));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailCorrupt);
+    EXPECT_STREQ(f.m_szOutputPath, "");
+    EXPECT_EQ(Read(dir / "cut.exe"), "keep me");
+    CCompressedFile g((dir / "cut2.ex_").c_str());
+    EXPECT_FALSE(g.Expand(""));
+    EXPECT_EQ(dir.List(), "cut.ex_|cut.exe|cut2.ex_");
+}
+
+TEST_F(ExpandTest, FailuresReportFalseAndNameNoFile) {
+    ASSERT_TRUE(SzddWriteCompressedFile(dir / "a.ex_", "data"));
+    CCompressedFile f((dir / "a.ex_").c_str());
+    ASSERT_TRUE(f.Expand(""));
+    // A failure afterwards must not leave the earlier output named.
+    std::string strMissingDir = dir / "nofolder" + dir.Separator();
+    EXPECT_FALSE(f.Expand(strMissingDir.c_str()));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailTargetUnwritable);
+    EXPECT_STREQ(f.m_szOutputPath, "");
+
+    CCompressedFile missing((dir / "missing.ex_").c_str());
+    EXPECT_FALSE(missing.Expand(""));
+    EXPECT_EQ(missing.LastFailure(), CCompressedFile::kFailSourceUnreadable);
+    EXPECT_EQ(dir.List(), "a.ex_|a.exe");
+}
+
+TEST_F(ExpandTest, SourceIsNeverTheTarget) {
+    std::string src = dir / "a.EX_";
+    ASSERT_TRUE(SzddWriteCompressedFile(src, "payload"));
+    std::string packed = Read(src);
+    CCompressedFile f(src.c_str());
+    std::strcpy(f.m_szExt, "ex_");
+    EXPECT_FALSE(f.Expand(""));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailSameAsSource);
+    // The same file reached through another spelling of its folder.
+    std::string strOther = dir.Path() + "." + dir.Separator();
+    std::strcpy(f.m_szExt, "EX_");
+    EXPECT_FALSE(f.Expand(strOther.c_str()));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailSameAsSource);
+    EXPECT_TRUE(Read(src) == packed);
+    EXPECT_EQ(dir.List(), "a.EX_");
+}
+
+TEST_F(ExpandTest, ReadOnlyPlainAndDoubleByteNamedSourcesExpand) {
+    std::string ro = dir / "ro.dl_";
+    ASSERT_TRUE(SzddWriteCompressedFile(ro, "library"));
+    ASSERT_TRUE(platform::FileSetReadOnly(ro.c_str(), true));
+    CCompressedFile f(ro.c_str());
+    EXPECT_TRUE(f.Expand(""));
+    EXPECT_EQ(Read(dir / "ro.dll"), "library");
+    platform::FileSetReadOnly(ro.c_str(), false);
+
+    // Not compressed: copied as it is, under the fallback name.
+    ASSERT_TRUE(SzddWriteFile(dir / "plain.in_", "as is"));
+    CCompressedFile p((dir / "plain.in_").c_str());
+    EXPECT_TRUE(p.Expand(""));
+    EXPECT_EQ(Read(dir / "plain..in_"), "as is");
+
+    std::string soft = dir / (kSoft + ".EX_");
+    ASSERT_TRUE(SzddWriteCompressedFile(soft, "katakana"));
+    CCompressedFile s(soft.c_str());
+    TestFolder out;
+    ASSERT_TRUE(s.Expand(out.Path().c_str()));
+    EXPECT_EQ(std::string(s.m_szOutputPath), out / (kSoft + ".exe"));
+    EXPECT_EQ(Read(out / (kSoft + ".exe")), "katakana");
+}
+
+}  // namespace

@@ -1,0 +1,73 @@
+#include "core/MbcsText.h"
+#include "platform/Dbcs.h"
+#include "platform/File.h"
+#include "tests/platform/TestFolder.h"
+#include "tests/szdd/SzddWriter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Dbcs, LeadBytesAreThoseOfCodePage932) {
+    for (int c : {0x81, 0x83, 0x9F, 0xE0, 0xEA, 0xFC}) EXPECT_TRUE(platform::IsLeadByte(c)) << c;
+    for (int c : {0x00, 0x2E, 0x41, 0x5C, 0x7F, 0x80, 0xA0, 0xB1, 0xDF, 0xFD, 0xFF})
+        EXPECT_FALSE(platform::IsLeadByte(c)) << c;
+}
+
+TEST(Dbcs, SearchesStepOverSecondBytes) {
+    // "\x83\x5C" is one character whose second byte is a backslash.
+    EXPECT_EQ(mbcs::FindLastSeparator("\x83\x5C"), nullptr);
+    const char* psz = "C:\\\x83\x5C\x83\x5C.EX_";
+    EXPECT_EQ(mbcs::FindLastSeparator(psz), psz + 2);
+    const char* pszSlash = "a\\b/c\x83\x5C";
+    EXPECT_EQ(mbcs::FindLastSeparator(pszSlash), pszSlash + 3);
+    // Half-width katakana (0xA1-0xDF) are single bytes: a backslash after one is real.
+    const char* pszKana = "\xB1\\x";
+    EXPECT_EQ(mbcs::FindLastSeparator(pszKana), pszKana + 1);
+    // A lead byte at the very end stands alone.
+    const char* pszTail = "a.\\\x83";
+    EXPECT_EQ(mbcs::FindLast(pszTail, '.'), pszTail + 1);
+    EXPECT_EQ(mbcs::FindLastSeparator(pszTail), pszTail + 2);
+    EXPECT_STREQ(mbcs::PathExtension("C:\\DISK1\\SETUP.EX_"), ".EX_");
+    EXPECT_STREQ(mbcs::PathExtension("C:\\OLD.DL_\\NOTES"), "");
+    EXPECT_STREQ(mbcs::PathExtension("dir/a.b.c"), ".c");
+    EXPECT_STREQ(mbcs::PathExtension("\x83\x5C.x"), ".x");
+
+    EXPECT_TRUE(mbcs::EqualNoCase("C:\\Disk1\\Setup.EX_", "c:\\DISK1\\SETUP.ex_"));
+    EXPECT_FALSE(mbcs::EqualNoCase("a.ex_", "a.ex"));
+    EXPECT_FALSE(mbcs::EqualNoCase("\x83\x41", "\x83\x61"));  // second bytes are not letters
+    EXPECT_TRUE(mbcs::EqualNoCase("\x83\x41Z", "\x83\x41z"));
+}
+
+TEST(File, CreateNewReplaceAndSameFile) {
+    TestFolder dir;
+    std::string a = dir / "a.bin", b = dir / "b.bin";
+    platform::File f;
+    ASSERT_TRUE(f.CreateNew(a.c_str()));
+    ASSERT_TRUE(f.Write("12345", 5));
+    f.Close();
+    EXPECT_FALSE(f.CreateNew(a.c_str()));
+    ASSERT_TRUE(f.OpenRead(a.c_str()));
+    EXPECT_EQ(f.Size(), 5);
+    ASSERT_TRUE(f.Seek(3));
+    char buf[8];
+    EXPECT_EQ(f.Read(buf, sizeof buf), 2);
+    EXPECT_EQ(f.Read(buf, sizeof buf), 0);
+    f.Close();
+    EXPECT_FALSE(f.OpenRead(dir.Path().c_str()));  // a folder is not a file
+    EXPECT_FALSE(f.Write("x", 1));
+
+    ASSERT_TRUE(SzddWriteFile(b, "old"));
+    EXPECT_TRUE(platform::FilesAreSame(a.c_str(), a.c_str()));
+    EXPECT_FALSE(platform::FilesAreSame(a.c_str(), b.c_str()));
+    EXPECT_FALSE(platform::FilesAreSame(a.c_str(), (dir / "none").c_str()));
+    ASSERT_TRUE(platform::FileReplace(a.c_str(), b.c_str()));
+    EXPECT_FALSE(platform::FileExists(a.c_str()));
+    std::string s;
+    ASSERT_TRUE(SzddReadFile(b, &s));
+    EXPECT_EQ(s, "12345");
+    EXPECT_TRUE(platform::FileRemove(b.c_str()));
+    EXPECT_FALSE(platform::FileRemove(b.c_str()));
+}
+
+}  // namespace
