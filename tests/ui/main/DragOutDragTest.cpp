@@ -1,0 +1,372 @@
+// Real drags out of the main window's list under the mouse (SendInput): onto a
+// window of this test that takes the files, and drags that end without a drop.
+#include "tests/szdd/SzddWriter.h"
+#include "tests/ui/main/ExtensionTestHarness.h"
+#include <shellapi.h>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+std::string TempFolder()
+{
+    char sz[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, sz);
+    return sz;
+}
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A receiver of dropped files, as a folder window is one.
+class CTestDropTarget final : public IDropTarget {
+public:
+    bool m_bRefuse = false;        // answers every position with no effect
+    bool m_bRequestOnEnter = true;  // asks for the data as soon as the drag enters, as the shell does
+    HWND m_hWndMain = nullptr;
+
+    std::atomic<int> m_nEnter{0}, m_nOver{0}, m_nLeave{0}, m_nDrop{0};
+    DWORD m_dwAllowed = 0;
+    bool m_bMainAcceptedFilesDuringDrag = true;
+    std::vector<std::string> m_enterPaths;    // the block's paths at DragEnter
+    bool m_bEnterFilesExisted = false;
+    std::vector<std::string> m_dropPaths;     // the block's paths at Drop
+    std::vector<std::string> m_dropContents;  // what those files held at Drop
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropTarget)) {
+            *ppv = static_cast<IDropTarget*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    // Lives on the test's stack, longer than any registration.
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* pData, DWORD, POINTL, DWORD* pdwEffect) override
+    {
+        ++m_nEnter;
+        m_dwAllowed = *pdwEffect;
+        m_bMainAcceptedFilesDuringDrag = (GetWindowLongPtrA(m_hWndMain, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+        if (m_bRequestOnEnter) {
+            m_enterPaths = Paths(pData);
+            m_bEnterFilesExisted = !m_enterPaths.empty();
+            for (const std::string& path : m_enterPaths)
+                m_bEnterFilesExisted &= Exists(path);
+        }
+        *pdwEffect = Answer(*pdwEffect);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* pdwEffect) override
+    {
+        ++m_nOver;
+        *pdwEffect = Answer(*pdwEffect);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE DragLeave() override
+    {
+        ++m_nLeave;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Drop(IDataObject* pData, DWORD, POINTL, DWORD* pdwEffect) override
+    {
+        m_dropPaths = Paths(pData);
+        for (const std::string& path : m_dropPaths) {
+            std::string content;
+            SzddReadFile(path, &content);
+            m_dropContents.push_back(content);
+        }
+        *pdwEffect = Answer(*pdwEffect);
+        ++m_nDrop;
+        return S_OK;
+    }
+
+private:
+    DWORD Answer(DWORD dwAllowed) const { return m_bRefuse ? DROPEFFECT_NONE : (dwAllowed & DROPEFFECT_MOVE); }
+
+    static std::vector<std::string> Paths(IDataObject* pData)
+    {
+        std::vector<std::string> paths;
+        FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium = {};
+        if (FAILED(pData->GetData(&format, &medium)))
+            return paths;
+        HDROP hDrop = static_cast<HDROP>(medium.hGlobal);
+        const UINT nCount = DragQueryFileA(hDrop, 0xFFFFFFFF, nullptr, 0);
+        for (UINT i = 0; i < nCount; ++i) {
+            char sz[MAX_PATH] = {};
+            DragQueryFileA(hDrop, i, sz, MAX_PATH);
+            paths.push_back(sz);
+        }
+        ReleaseStgMedium(&medium);
+        return paths;
+    }
+};
+
+// The receiver's window, beside the main window.
+class CTargetWindow {
+public:
+    explicit CTargetWindow(CTestDropTarget& target)
+    {
+        // SS_NOTIFY: a plain static is transparent to the pointer, so no drop would find it.
+        m_hWnd = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "drop here", WS_POPUP | WS_VISIBLE | WS_BORDER | SS_NOTIFY, 1040, 80,
+                                 200, 200, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_EQ(RegisterDragDrop(m_hWnd, &target), S_OK);
+    }
+    ~CTargetWindow()
+    {
+        RevokeDragDrop(m_hWnd);
+        DestroyWindow(m_hWnd);
+    }
+    POINT Centre() const
+    {
+        RECT rc;
+        GetWindowRect(m_hWnd, &rc);
+        return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    }
+    HWND m_hWnd = nullptr;
+};
+
+void SendMouse(DWORD dwFlags, POINT pt = {})
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    const int cx = GetSystemMetrics(SM_CXSCREEN);
+    const int cy = GetSystemMetrics(SM_CYSCREEN);
+    input.mi.dx = static_cast<LONG>((pt.x * 65536LL + cx / 2) / cx);
+    input.mi.dy = static_cast<LONG>((pt.y * 65536LL + cy / 2) / cy);
+    input.mi.dwFlags = dwFlags | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD wVk, bool bUp)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = wVk;
+    input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+// Paces the input as a hand does; the waits that matter are on conditions.
+void Pause(int nMs)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(nMs));
+}
+
+bool WaitFor(const std::function<bool()>& condition, int nTimeoutMs)
+{
+    for (int waited = 0; waited < nTimeoutMs; waited += 10) {
+        if (condition())
+            return true;
+        Pause(10);
+    }
+    return condition();
+}
+
+POINT Glide(POINT from, POINT to)
+{
+    for (int i = 1; i <= 12; ++i) {
+        SendMouse(MOUSEEVENTF_MOVE, {from.x + (to.x - from.x) * i / 12, from.y + (to.y - from.y) * i / 12});
+        Pause(25);
+    }
+    return to;
+}
+
+enum class Ending { Drop, Escape, OntoMainWindow };
+
+// Presses on the row, drags onto the target, ends the drag the given way.
+struct DragRun {
+    POINT ptRow;
+    POINT ptTarget;
+    POINT ptMain;  // a point of the main window outside the list
+    Ending ending;
+    CTestDropTarget* pTarget;
+    std::atomic<bool> bDone{false};
+    bool bReachedTarget = false;
+
+    void operator()()
+    {
+        SendMouse(MOUSEEVENTF_MOVE, ptRow);
+        Pause(100);
+        SendMouse(MOUSEEVENTF_LEFTDOWN, ptRow);
+        Pause(100);
+        POINT pt = Glide(ptRow, {ptRow.x + 30, ptRow.y + 10});
+        pt = Glide(pt, ptTarget);
+        bReachedTarget = WaitFor([&] { return pTarget->m_nOver > 0; }, 4000);
+        switch (ending) {
+        case Ending::Drop:
+            break;
+        case Ending::Escape:
+            SendKey(VK_ESCAPE, false);
+            Pause(50);
+            SendKey(VK_ESCAPE, true);
+            WaitFor([&] { return pTarget->m_nLeave > 0; }, 2000);
+            break;
+        case Ending::OntoMainWindow:
+            Glide(pt, ptMain);
+            WaitFor([&] { return pTarget->m_nLeave > 0; }, 2000);
+            Pause(150);
+            break;
+        }
+        SendMouse(MOUSEEVENTF_LEFTUP, ending == Ending::OntoMainWindow ? ptMain : ptTarget);
+        Pause(100);
+        bDone = true;
+    }
+};
+
+class DragOutDragTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = TempFolder() + "zvdd" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(m_folder.c_str(), nullptr);
+    }
+    void TearDown() override
+    {
+        for (const std::string& path : m_cleanup)
+            DeleteFileA(path.c_str());
+        RemoveDirectoryA(m_folder.c_str());
+    }
+
+    std::string Source(const std::string& name, const std::string& content, const std::string& copyName)
+    {
+        const std::string path = m_folder + name;
+        EXPECT_TRUE(SzddWriteCompressedFile(path, content));
+        m_cleanup.push_back(path);
+        m_cleanup.push_back(TempFolder() + copyName);
+        DeleteFileA((TempFolder() + copyName).c_str());
+        return path;
+    }
+
+    // Runs one drag from row nPressRow of the selection; the script's checks run after it.
+    void Drag(CDrivenMainDlg& d, CTestDropTarget& target, int nPressRow, Ending ending)
+    {
+        target.m_hWndMain = d.m_hWnd;
+        CTargetWindow window(target);
+        CDrivenMainDlg::Pump();
+
+        RECT rcRow = {LVIR_LABEL, 0, 0, 0};
+        SendMessageA(d.List(), LVM_GETITEMRECT, static_cast<WPARAM>(nPressRow), reinterpret_cast<LPARAM>(&rcRow));
+        POINT ptRow = {rcRow.left + 40, (rcRow.top + rcRow.bottom) / 2};
+        ClientToScreen(d.List(), &ptRow);
+        RECT rcMain;
+        GetWindowRect(d.GetDlgItem(IDC_BROWSE_DEST), &rcMain);
+        const POINT ptMain = {rcMain.right + 30, (rcMain.top + rcMain.bottom) / 2};
+
+        DragRun run{ptRow, window.Centre(), ptMain, ending, &target};
+        std::thread input([&run] { run(); });
+        const bool bFinished = CDrivenMainDlg::PumpUntil([&] { return run.bDone.load(); }, 15000);
+        input.join();
+        CDrivenMainDlg::PumpUntil([] { return false; }, 300);
+        EXPECT_TRUE(bFinished);
+        EXPECT_TRUE(run.bReachedTarget) << "the drag never reached the target window";
+        EXPECT_EQ(GetCapture(), nullptr);
+    }
+
+    static bool AcceptsFiles(HWND hWnd) { return (GetWindowLongPtrA(hWnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; }
+
+    std::string m_folder;
+    std::vector<std::string> m_cleanup;
+};
+
+TEST_F(DragOutDragTest, DropOntoAReceiverDeliversTheSelectedFilesInRowOrderAndRemovesTheRows)
+{
+    const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
+    const std::string b = Source("BETA.TX_", "beta text", "BETA.txt");
+    const std::string c = Source("GAMMA.DL_", "gamma library", "GAMMA.dll");
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {a, b, c};
+    CTestDropTarget target;
+    std::vector<std::string> rowsAfter;
+    std::string status;
+    bool bAcceptsAfter = false;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        // Selected bottom row first; the pointer presses the bottom row.
+        d.Select({2, 0});
+        Drag(d, target, 2, Ending::Drop);
+        rowsAfter = d.Column(0);
+        status = d.StatusText(0);
+        bAcceptsAfter = AcceptsFiles(d.m_hWnd);
+    });
+    EXPECT_EQ(target.m_dwAllowed, static_cast<DWORD>(DROPEFFECT_MOVE));
+    EXPECT_FALSE(target.m_bMainAcceptedFilesDuringDrag);
+    EXPECT_TRUE(bAcceptsAfter);
+    ASSERT_EQ(target.m_nDrop, 1);
+    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempFolder() + "ALPHA.txt", TempFolder() + "GAMMA.dll"}));
+    EXPECT_EQ(target.m_dropContents, (std::vector<std::string>{"alpha text", "gamma library"}));
+    // The receiver has the files: nothing of them is deleted.
+    EXPECT_TRUE(Exists(TempFolder() + "ALPHA.txt"));
+    EXPECT_EQ(rowsAfter, (std::vector<std::string>{b}));
+    EXPECT_EQ(status, "1 個のファイル");
+}
+
+TEST_F(DragOutDragTest, EscDuringTheDragKeepsTheRowsAndDeletesTheCopies)
+{
+    const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {a};
+    CTestDropTarget target;
+    std::vector<std::string> rowsAfter;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        d.Select({0});
+        Drag(d, target, 0, Ending::Escape);
+        rowsAfter = d.Column(0);
+        EXPECT_TRUE(AcceptsFiles(d.m_hWnd));
+    });
+    EXPECT_TRUE(target.m_bEnterFilesExisted);
+    EXPECT_EQ(target.m_nDrop, 0);
+    EXPECT_FALSE(Exists(TempFolder() + "ALPHA.txt"));
+    EXPECT_EQ(rowsAfter, (std::vector<std::string>{a}));
+}
+
+TEST_F(DragOutDragTest, RefusingReceiverKeepsTheRowsAndDeletesTheCopies)
+{
+    const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
+    const std::string b = Source("BETA.TX_", "beta text", "BETA.txt");
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {a, b};
+    CTestDropTarget target;
+    target.m_bRefuse = true;
+    std::vector<std::string> rowsAfter;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        d.Select({0, 1});
+        Drag(d, target, 0, Ending::Drop);
+        rowsAfter = d.Column(0);
+    });
+    EXPECT_EQ(target.m_enterPaths, (std::vector<std::string>{TempFolder() + "ALPHA.txt", TempFolder() + "BETA.txt"}));
+    EXPECT_TRUE(target.m_bEnterFilesExisted);
+    EXPECT_EQ(target.m_nDrop, 0);
+    EXPECT_FALSE(Exists(TempFolder() + "ALPHA.txt"));
+    EXPECT_FALSE(Exists(TempFolder() + "BETA.txt"));
+    EXPECT_EQ(rowsAfter, (std::vector<std::string>{a, b}));
+}
+
+TEST_F(DragOutDragTest, DropOntoTheMainWindowItselfIsRefused)
+{
+    const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {a};
+    CTestDropTarget target;
+    std::vector<std::string> rowsAfter;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        d.Select({0});
+        Drag(d, target, 0, Ending::OntoMainWindow);
+        rowsAfter = d.Column(0);
+        EXPECT_TRUE(AcceptsFiles(d.m_hWnd));
+    });
+    EXPECT_TRUE(target.m_bEnterFilesExisted);
+    EXPECT_EQ(target.m_nDrop, 0);
+    EXPECT_FALSE(Exists(TempFolder() + "ALPHA.txt"));
+    // Neither removed nor taken in again as a new row.
+    EXPECT_EQ(rowsAfter, (std::vector<std::string>{a}));
+}
+
+}  // namespace
