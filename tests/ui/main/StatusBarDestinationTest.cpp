@@ -82,7 +82,9 @@ TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
         const std::string driveText = d.StatusText(1);
         const int nBefore = queries.m_nRefreshes;
         std::string title;
+        HWND hWndOwner = nullptr;
         CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) {
+            hWndOwner = GetWindow(hWndPicker, GW_OWNER);
             // The title string sits in a static of the picker.
             EnumChildWindows(
                 hWndPicker,
@@ -100,6 +102,7 @@ TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
         driver.Join();
         EXPECT_TRUE(driver.Found());
         EXPECT_EQ(title, "展開先フォルダを指定してください。");
+        EXPECT_EQ(hWndOwner, d.m_hWnd);
         EXPECT_EQ(d.m_strDestination, "C:\\EARLIER");
         EXPECT_EQ(d.DestinationCaption(), "C:\\EARLIER");
         EXPECT_EQ(queries.m_nRefreshes, nBefore);

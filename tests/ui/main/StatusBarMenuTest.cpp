@@ -46,6 +46,17 @@ TEST(StatusBarMenuTest, CreatesTheStatusWindowWithCountAndDriveOfTheWindowsFolde
         MapWindowPoints(nullptr, d.m_hWnd, reinterpret_cast<POINT*>(&rcStatus), 2);
         EXPECT_EQ(rcStatus.bottom, rcClient.bottom);
         EXPECT_EQ(rcStatus.right, rcClient.right);
+
+        // It follows when the window's size changes.
+        RECT rcWindow;
+        GetWindowRect(d.m_hWnd, &rcWindow);
+        SetWindowPos(d.m_hWnd, nullptr, 0, 0, rcWindow.right - rcWindow.left + 80, rcWindow.bottom - rcWindow.top + 60,
+                     SWP_NOMOVE | SWP_NOZORDER);
+        GetClientRect(d.m_hWnd, &rcClient);
+        GetWindowRect(d.m_hWndStatus, &rcStatus);
+        MapWindowPoints(nullptr, d.m_hWnd, reinterpret_cast<POINT*>(&rcStatus), 2);
+        EXPECT_EQ(rcStatus.bottom, rcClient.bottom);
+        EXPECT_EQ(rcStatus.right, rcClient.right);
     });
 }
 
