@@ -46,6 +46,28 @@ void SetSubItemText(HWND hWndList, int nRow, int nSubItem, const char* pszText)
     SendMessageA(hWndList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+// Holds back the list's drawing while many rows go; each removal would otherwise
+// scroll and repaint the rows below it.
+class CListRedrawPause {
+public:
+    explicit CListRedrawPause(HWND hWndList) : m_hWndList(hWndList) { SendMessageA(m_hWndList, WM_SETREDRAW, FALSE, 0); }
+    ~CListRedrawPause() { Resume(); }
+    CListRedrawPause(const CListRedrawPause&) = delete;
+    CListRedrawPause& operator=(const CListRedrawPause&) = delete;
+
+    void Resume()
+    {
+        if (!m_hWndList)
+            return;
+        SendMessageA(m_hWndList, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(m_hWndList, nullptr, TRUE);
+        m_hWndList = nullptr;
+    }
+
+private:
+    HWND m_hWndList;
+};
+
 int NextSelectedRow(HWND hWndList, int nAfter)
 {
     return static_cast<int>(SendMessageA(hWndList, LVM_GETNEXTITEM, static_cast<WPARAM>(nAfter), LVNI_SELECTED));
@@ -257,6 +279,7 @@ void CMainDlg::OnRemove()
         return;
     }
     // Removing a row moves the later ones up, so the next selected row is at r or below.
+    CListRedrawPause pause(hWndList);
     int nRow = 0;
     for (;;) {
         const int nFound = NextSelectedRow(hWndList, nRow - 1);
@@ -265,6 +288,7 @@ void CMainDlg::OnRemove()
         RemoveRow(nFound);
         nRow = nFound;
     }
+    pause.Resume();
     UpdateStatusBar();
 }
 
@@ -279,6 +303,7 @@ void CMainDlg::OnExpand()
     const std::string prefix = DestinationPrefix();
     bool bStoppedAtUnknownExt = false;
     bool bSomeFailed = false;
+    CListRedrawPause pause(hWndList);
     int nSearchAfter = -1;
     for (;;) {
         const int nRow = NextSelectedRow(hWndList, nSearchAfter);
@@ -299,6 +324,7 @@ void CMainDlg::OnExpand()
         }
     }
 
+    pause.Resume();
     UpdateStatusBar();
     if (bStoppedAtUnknownExt)
         ShowWarning(CWinApp::ResourceInstance(), IDS_NO_EXTENSION, kExpandErrorCaption, m_hWnd);

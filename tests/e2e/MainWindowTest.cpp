@@ -1,0 +1,107 @@
+// The program started with files on its command line and no key held: the main
+// window lists them, and closing it ends the program.
+#include "resource.h"
+#include "tests/e2e/E2eSupport.h"
+#include "tests/szdd/SzddWriter.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kMainTitle[] = "Zorvane for Windows95/98";
+
+// Reads list-view cells of a window in another process: the item record and the text
+// buffer must live in that process's memory.
+class RemoteListReader {
+public:
+    RemoteListReader(DWORD dwProcessId, HWND hWndList) : m_hWndList(hWndList)
+    {
+        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId);
+        if (m_hProcess)
+            m_pRemote = static_cast<char*>(
+                VirtualAllocEx(m_hProcess, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    }
+    ~RemoteListReader()
+    {
+        if (m_pRemote)
+            VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
+        if (m_hProcess)
+            CloseHandle(m_hProcess);
+    }
+    RemoteListReader(const RemoteListReader&) = delete;
+    RemoteListReader& operator=(const RemoteListReader&) = delete;
+
+    bool IsValid() const { return m_pRemote != nullptr; }
+
+    int RowCount() const { return static_cast<int>(SendMessageA(m_hWndList, LVM_GETITEMCOUNT, 0, 0)); }
+
+    std::string Cell(int nRow, int nColumn) const
+    {
+        LVITEMA item = {};
+        item.iSubItem = nColumn;
+        item.pszText = m_pRemote + sizeof(LVITEMA);
+        item.cchTextMax = static_cast<int>(kSize - sizeof(LVITEMA));
+        SIZE_T done = 0;
+        if (!WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, &done))
+            return "<write failed>";
+        const char zero = '\0';
+        WriteProcessMemory(m_hProcess, item.pszText, &zero, 1, &done);
+        SendMessageA(m_hWndList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(m_pRemote));
+        char szText[kSize] = {};
+        if (!ReadProcessMemory(m_hProcess, item.pszText, szText, kSize - sizeof(LVITEMA) - 1, &done))
+            return "<read failed>";
+        return szText;
+    }
+
+private:
+    enum : size_t { kSize = 4096 };
+    HWND m_hWndList;
+    HANDLE m_hProcess = nullptr;
+    char* m_pRemote = nullptr;
+};
+
+TEST(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
+{
+    e2e::TempFolder folder;
+    ASSERT_TRUE(folder.IsValid());
+    ASSERT_EQ(folder.Path().find(' '), std::string::npos) << "the command line splits names at spaces";
+    const std::string setup = folder / "SETUP.EX_";
+    const std::string readme = folder / "README.QQ_";
+    const std::string missing = folder / "GONE.tx_";
+    ASSERT_TRUE(SzddWriteFile(setup, SzddHeader(200) + std::string(36, 'x')));
+    const std::string readmeText = "read me, read me, read me";
+    ASSERT_TRUE(SzddWriteCompressedFile(readme, readmeText));
+
+    e2e::Process program;
+    ASSERT_TRUE(program.Start(e2e::ProgramPath(), setup + "  " + readme + " " + missing));
+    HWND hWndMain = nullptr;
+    ASSERT_TRUE(e2e::WaitUntil([&] { return (hWndMain = e2e::FindWindowOfProcess(program.Id(), kMainTitle)) != nullptr; }))
+        << "no main window";
+
+    HWND hWndList = GetDlgItem(hWndMain, IDC_FILELIST);
+    ASSERT_NE(hWndList, nullptr);
+    RemoteListReader list(program.Id(), hWndList);
+    ASSERT_TRUE(list.IsValid());
+    ASSERT_EQ(list.RowCount(), 3);
+
+    std::string packed;
+    ASSERT_TRUE(SzddReadFile(readme, &packed));
+    const std::vector<std::vector<std::string>> expected = {
+        {setup, "exe", "50 Byte", "200 Byte", "25.0 %"},
+        {readme, "特定不可", std::to_string(packed.size()) + " Byte",
+         std::to_string(readmeText.size()) + " Byte"},
+        {missing, "txt", "-1 Byte", "0 Byte", "---"},
+    };
+    for (int nRow = 0; nRow < 3; ++nRow)
+        for (size_t nColumn = 0; nColumn < expected[nRow].size(); ++nColumn)
+            EXPECT_EQ(list.Cell(nRow, static_cast<int>(nColumn)), expected[nRow][nColumn])
+                << "row " << nRow << ", column " << nColumn;
+
+    PostMessageA(hWndMain, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.Wait());
+    EXPECT_EQ(program.ExitCode(), 0u);
+    // Nothing was expanded on the way.
+    EXPECT_FALSE(e2e::FileExists(folder / "SETUP.exe"));
+}
+
+}  // namespace
