@@ -73,9 +73,48 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND, UINT, WPARAM, LPARAM)
 
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_INITDIALOG)
-        return OnInitDialog();
+    if (msg == WM_INITDIALOG) {
+        RECT rcBefore{};
+        GetWindowRect(m_hWnd, &rcBefore);
+        const BOOL bDefaultFocus = OnInitDialog();
+        // A dialog that its initialisation did not place opens centred over its owner.
+        RECT rcAfter{};
+        GetWindowRect(m_hWnd, &rcAfter);
+        if (EqualRect(&rcBefore, &rcAfter))
+            CenterWindow();
+        return bDefaultFocus;
+    }
     return CWnd::WindowProc(msg, wParam, lParam);
+}
+
+void CDialog::CenterWindow()
+{
+    if (GetWindowLongPtrA(m_hWnd, GWL_STYLE) & WS_CHILD)
+        return;
+
+    RECT rcArea{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+    RECT rcCenter = rcArea;
+    HWND hWndOwner = GetWindow(m_hWnd, GW_OWNER);
+    if (hWndOwner && IsWindowVisible(hWndOwner) && !IsIconic(hWndOwner))
+        GetWindowRect(hWndOwner, &rcCenter);
+
+    RECT rcDialog{};
+    GetWindowRect(m_hWnd, &rcDialog);
+    const int width = rcDialog.right - rcDialog.left;
+    const int height = rcDialog.bottom - rcDialog.top;
+    int x = (rcCenter.left + rcCenter.right - width) / 2;
+    int y = (rcCenter.top + rcCenter.bottom - height) / 2;
+    // Keep the whole dialog on the work area.
+    if (x + width > rcArea.right)
+        x = rcArea.right - width;
+    if (x < rcArea.left)
+        x = rcArea.left;
+    if (y + height > rcArea.bottom)
+        y = rcArea.bottom - height;
+    if (y < rcArea.top)
+        y = rcArea.top;
+    SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool CDialog::OnCommand(WPARAM wParam, LPARAM lParam)

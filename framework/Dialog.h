@@ -27,6 +27,8 @@ public:
     void EndDialog(INT_PTR nResult);
     bool UpdateData(bool bSaveAndValidate = true);
     HWND GetDlgItem(int nID) const;
+    // Centres the dialog over its visible owner, or on the work area.
+    void CenterWindow();
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
