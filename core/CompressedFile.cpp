@@ -160,7 +160,7 @@ bool CCompressedFile::WriteExpanded(const std::string& strName) {
     if (nCopied < 0 || !platform::FileReplace(strTemp.c_str(), strName.c_str())) {
         platform::FileRemove(strTemp.c_str());
         if (hTarget < 0 || nCopied >= 0) return Fail(kFailTargetUnwritable);
-        return Fail(nCopied == LZERROR_WRITE ? kFailWrite : kFailCorrupt);
+        return Fail(nCopied == LZ_ERROR_WRITE ? kFailWrite : kFailCorrupt);
     }
     std::strncpy(m_ofs.szPathName, strName.c_str(), sizeof m_ofs.szPathName - 1);
     m_ofs.szPathName[sizeof m_ofs.szPathName - 1] = '\0';

@@ -84,11 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         return 0;
     }
     if (nSize < 14) {
-        if (nResult != LZERROR_READ) std::abort();
+        if (nResult != LZ_ERROR_READ) std::abort();
         return 0;
     }
     if (pData[8] != 'A') {
-        if (nResult != LZERROR_UNKNOWNALG) std::abort();
+        if (nResult != LZ_ERROR_UNKNOWNALG) std::abort();
         return 0;
     }
     uint32_t nLength = pData[10] | (uint32_t(pData[11]) << 8) | (uint32_t(pData[12]) << 16) | (uint32_t(pData[13]) << 24);
@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
         if (nResult != static_cast<int64_t>(nLength) || sink.m_str != expect) std::abort();
     } else {
         // Corrupt: fails, and what was written so far is a true prefix.
-        if (nResult != LZERROR_READ || sink.m_str.size() > expect.size() ||
+        if (nResult != LZ_ERROR_READ || sink.m_str.size() > expect.size() ||
             expect.compare(0, sink.m_str.size(), sink.m_str) != 0)
             std::abort();
     }

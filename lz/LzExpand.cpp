@@ -60,7 +60,7 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) 
     const bool bTarget = (wStyle & LZ_OF_CREATE) != 0;
     if (!pszPath) {
         FillRecord(pRecord, pszPath, 2);
-        return bTarget ? LZERROR_BADOUTHANDLE : LZERROR_BADINHANDLE;
+        return bTarget ? LZ_ERROR_BADOUTHANDLE : LZ_ERROR_BADINHANDLE;
     }
     std::lock_guard<std::mutex> lock(g_mutex);
     for (int i = 0; i < kMaxHandles; ++i) {
@@ -70,7 +70,7 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) 
         bool bOpen = bTarget ? s.file.Create(pszPath) : s.file.OpenRead(pszPath);
         if (!bOpen) {
             FillRecord(pRecord, pszPath, 2);
-            return bTarget ? LZERROR_BADOUTHANDLE : LZERROR_BADINHANDLE;
+            return bTarget ? LZ_ERROR_BADOUTHANDLE : LZ_ERROR_BADINHANDLE;
         }
         s.bUsed = true;
         s.bTarget = bTarget;
@@ -78,7 +78,7 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) 
         return i + 1;
     }
     FillRecord(pRecord, pszPath, 4);  // too many open files
-    return LZERROR_GLOBALLOC;
+    return LZ_ERROR_GLOBALLOC;
 }
 
 int64_t LzCopy(int32_t hSource, int32_t hTarget) {
@@ -89,8 +89,8 @@ int64_t LzCopy(int32_t hSource, int32_t hTarget) {
         pSource = Lookup(hSource);
         pTarget = Lookup(hTarget);
     }
-    if (!pSource || pSource->bTarget) return LZERROR_BADINHANDLE;
-    if (!pTarget || !pTarget->bTarget || pTarget == pSource) return LZERROR_BADOUTHANDLE;
+    if (!pSource || pSource->bTarget) return LZ_ERROR_BADINHANDLE;
+    if (!pTarget || !pTarget->bTarget || pTarget == pSource) return LZ_ERROR_BADOUTHANDLE;
 
     FileSource source(pSource->file);
     FileSink sink(pTarget->file);

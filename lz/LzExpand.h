@@ -23,27 +23,27 @@ enum : uint16_t {
     LZ_OF_CREATE = 0x1000,
 };
 
-// Errors
+// Errors (named apart from the system header's macros, so both can be included)
 enum : int32_t {
-    LZERROR_BADINHANDLE = -1,
-    LZERROR_BADOUTHANDLE = -2,
-    LZERROR_READ = -3,
-    LZERROR_WRITE = -4,
-    LZERROR_GLOBALLOC = -5,
-    LZERROR_BADVALUE = -7,
-    LZERROR_UNKNOWNALG = -8,
+    LZ_ERROR_BADINHANDLE = -1,
+    LZ_ERROR_BADOUTHANDLE = -2,
+    LZ_ERROR_READ = -3,
+    LZ_ERROR_WRITE = -4,
+    LZ_ERROR_GLOBALLOC = -5,
+    LZ_ERROR_BADVALUE = -7,
+    LZ_ERROR_UNKNOWNALG = -8,
 };
 
 // Opens a source, or creates (empties) a target with LZ_OF_CREATE. A source is
 // opened for reading only, whatever other style bits are given, so read-only
 // files expand and a source is never written. Fills the record (nErrCode is 0
-// on success). Returns a handle greater than 0, or LZERROR_BADINHANDLE (source),
-// LZERROR_BADOUTHANDLE (target), LZERROR_GLOBALLOC (too many open handles).
+// on success). Returns a handle greater than 0, or LZ_ERROR_BADINHANDLE (source),
+// LZ_ERROR_BADOUTHANDLE (target), LZ_ERROR_GLOBALLOC (too many open handles).
 int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle);
 // Writes the expanded form of the source into the target (a source that is not
 // SZDD is copied unchanged) and gives the target the source's last-write time.
 // Everything is written when it returns. Returns the number of bytes written, or
-// a negative error: LZERROR_READ also for a source whose data ends before its
+// a negative error: LZ_ERROR_READ also for a source whose data ends before its
 // header's expanded length is produced. A handle is used by one thread at a time.
 int64_t LzCopy(int32_t hSource, int32_t hTarget);
 // Closes a handle from LzOpenFile.

@@ -61,10 +61,10 @@ int64_t CopyUnchanged(Input& in, ByteSink& sink) {
     int64_t nTotal = 0;
     for (;;) {
         in.Fill(kInCap);
-        if (in.Failed()) return LZERROR_READ;
+        if (in.Failed()) return LZ_ERROR_READ;
         size_t n = in.Available();
         if (n == 0) return nTotal;
-        if (!sink.Write(in.Data(), n)) return LZERROR_WRITE;
+        if (!sink.Write(in.Data(), n)) return LZ_ERROR_WRITE;
         in.Skip(n);
         nTotal += static_cast<int64_t>(n);
     }
@@ -117,7 +117,7 @@ int64_t Decoder::Run() {
     };
     bool bCorrupt = false;
     while (m_nLeft > static_cast<uint64_t>(op - (m_pOut + kWindow))) {
-        if (op >= pFlushMark && !flush()) return LZERROR_WRITE;
+        if (op >= pFlushMark && !flush()) return LZ_ERROR_WRITE;
         m_in.Fill(kMaxGroup);
         FastGroups(op, pFlushMark);
         if (op >= pFlushMark || m_nLeft <= static_cast<uint64_t>(op - (m_pOut + kWindow))) continue;
@@ -131,8 +131,8 @@ int64_t Decoder::Run() {
             break;
         }
     }
-    if (!flush()) return LZERROR_WRITE;
-    if (m_in.Failed() || (bCorrupt && m_nLeft > 0)) return LZERROR_READ;
+    if (!flush()) return LZ_ERROR_WRITE;
+    if (m_in.Failed() || (bCorrupt && m_nLeft > 0)) return LZ_ERROR_READ;
     return m_nWritten;
 }
 
@@ -215,20 +215,20 @@ bool Decoder::SlowGroup(uint8_t*& op) {
 
 int64_t ExpandStream(ByteSource& source, ByteSink& sink) {
     std::unique_ptr<uint8_t[]> pIn(new (std::nothrow) uint8_t[kInCap]);
-    if (!pIn) return LZERROR_GLOBALLOC;
+    if (!pIn) return LZ_ERROR_GLOBALLOC;
     Input in(source, pIn.get());
     in.Fill(kHeaderSize);
-    if (in.Failed()) return LZERROR_READ;
+    if (in.Failed()) return LZ_ERROR_READ;
     if (in.Available() < sizeof kSignature || std::memcmp(in.Data(), kSignature, sizeof kSignature) != 0)
         return CopyUnchanged(in, sink);
-    if (in.Available() < kHeaderSize) return LZERROR_READ;
+    if (in.Available() < kHeaderSize) return LZ_ERROR_READ;
     const uint8_t* h = in.Data();
-    if (h[8] != 'A') return LZERROR_UNKNOWNALG;
+    if (h[8] != 'A') return LZ_ERROR_UNKNOWNALG;
     uint32_t nLength = h[10] | (uint32_t(h[11]) << 8) | (uint32_t(h[12]) << 16) | (uint32_t(h[13]) << 24);
     in.Skip(kHeaderSize);
 
     std::unique_ptr<uint8_t[]> pOut(new (std::nothrow) uint8_t[kWindow + kOutCap + kOutSlack]);
-    if (!pOut) return LZERROR_GLOBALLOC;
+    if (!pOut) return LZ_ERROR_GLOBALLOC;
     Decoder decoder(in, sink, pOut.get(), nLength);
     return decoder.Run();
 }

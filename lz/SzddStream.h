@@ -23,9 +23,9 @@ public:
 
 // Writes the expanded form of an SZDD stream to the sink; a stream that does
 // not start with the SZDD signature is copied unchanged. Returns the number of
-// bytes written, or a negative LZERROR_ value: LZERROR_READ when the source fails
-// or ends before the header's expanded length is produced, LZERROR_WRITE when the
-// sink fails, LZERROR_UNKNOWNALG for a compression mode other than 'A'.
+// bytes written, or a negative LZ_ERROR_ value: LZ_ERROR_READ when the source fails
+// or ends before the header's expanded length is produced, LZ_ERROR_WRITE when the
+// sink fails, LZ_ERROR_UNKNOWNALG for a compression mode other than 'A'.
 int64_t ExpandStream(ByteSource& source, ByteSink& sink);
 
 }  // namespace lz

@@ -37,24 +37,24 @@ TEST(LzExpand, CopiesASourceIntoATargetAndFillsTheRecord) {
 TEST(LzExpand, BadPathsAndHandlesGiveNegativeValues) {
     TestFolder dir;
     LzOpenRecord rec;
-    EXPECT_EQ(LzOpenFile((dir / "missing.ex_").c_str(), &rec, LZ_OF_READ), LZERROR_BADINHANDLE);
+    EXPECT_EQ(LzOpenFile((dir / "missing.ex_").c_str(), &rec, LZ_OF_READ), LZ_ERROR_BADINHANDLE);
     EXPECT_NE(rec.nErrCode, 0);
     EXPECT_EQ(LzOpenFile((dir / "no" + dir.Separator() + "x.exe").c_str(), &rec, LZ_OF_CREATE),
-              LZERROR_BADOUTHANDLE);
-    EXPECT_EQ(LzOpenFile(nullptr, &rec, LZ_OF_READ), LZERROR_BADINHANDLE);
+              LZ_ERROR_BADOUTHANDLE);
+    EXPECT_EQ(LzOpenFile(nullptr, &rec, LZ_OF_READ), LZ_ERROR_BADINHANDLE);
 
     ASSERT_TRUE(SzddWriteCompressedFile(dir / "a.ex_", "abc"));
     int32_t hIn = LzOpenFile((dir / "a.ex_").c_str(), &rec, LZ_OF_READ);
     int32_t hOut = LzOpenFile((dir / "a.exe").c_str(), &rec, LZ_OF_CREATE);
     ASSERT_GT(hIn, 0);
     ASSERT_GT(hOut, 0);
-    EXPECT_EQ(LzCopy(hOut, hIn), LZERROR_BADINHANDLE);  // swapped
-    EXPECT_EQ(LzCopy(hIn, hIn), LZERROR_BADOUTHANDLE);
-    EXPECT_EQ(LzCopy(0, hOut), LZERROR_BADINHANDLE);
-    EXPECT_EQ(LzCopy(hIn, 999), LZERROR_BADOUTHANDLE);
+    EXPECT_EQ(LzCopy(hOut, hIn), LZ_ERROR_BADINHANDLE);  // swapped
+    EXPECT_EQ(LzCopy(hIn, hIn), LZ_ERROR_BADOUTHANDLE);
+    EXPECT_EQ(LzCopy(0, hOut), LZ_ERROR_BADINHANDLE);
+    EXPECT_EQ(LzCopy(hIn, 999), LZ_ERROR_BADOUTHANDLE);
     LzClose(hIn);
     LzClose(hOut);
-    EXPECT_EQ(LzCopy(hIn, hOut), LZERROR_BADINHANDLE);  // closed
+    EXPECT_EQ(LzCopy(hIn, hOut), LZ_ERROR_BADINHANDLE);  // closed
     LzClose(hIn);                                         // a second close does nothing
     LzClose(-5);
 }

@@ -151,26 +151,26 @@ TEST(SzddStream, OutputStopsAtTheExpandedLength) {
 TEST(SzddStream, DataEndingBeforeTheExpandedLengthIsCorrupt) {
     SzddStreamBuilder b;
     b.Literals("abcdefghij").Match(4080, 18);
-    EXPECT_EQ(Expand(b.Build(29)).nCode, LZERROR_READ);
+    EXPECT_EQ(Expand(b.Build(29)).nCode, LZ_ERROR_READ);
     // A match cut after its first byte.
     std::string cut = b.Build(28);
     cut.pop_back();
-    EXPECT_EQ(Expand(cut).nCode, LZERROR_READ);
+    EXPECT_EQ(Expand(cut).nCode, LZ_ERROR_READ);
     // A header alone that promises data.
-    EXPECT_EQ(Expand(SzddHeader(1)).nCode, LZERROR_READ);
+    EXPECT_EQ(Expand(SzddHeader(1)).nCode, LZ_ERROR_READ);
     // A signature with a header cut short.
-    EXPECT_EQ(Expand(SzddHeader(1).substr(0, 12)).nCode, LZERROR_READ);
+    EXPECT_EQ(Expand(SzddHeader(1).substr(0, 12)).nCode, LZ_ERROR_READ);
     // Huge promised length, little data: fails, and quickly.
     std::mt19937 rng(3);
     SzddStreamBuilder big;
     big.Literals(RandomBytes(rng, 100000));
-    EXPECT_EQ(Expand(big.Build(0xFFFFFFFFu)).nCode, LZERROR_READ);
+    EXPECT_EQ(Expand(big.Build(0xFFFFFFFFu)).nCode, LZ_ERROR_READ);
 }
 
 TEST(SzddStream, UnknownModeFails) {
     std::string s = SzddStreamBuilder().Literals("abc").Build(3);
     s[8] = 'B';
-    EXPECT_EQ(Expand(s).nCode, LZERROR_UNKNOWNALG);
+    EXPECT_EQ(Expand(s).nCode, LZ_ERROR_UNKNOWNALG);
 }
 
 TEST(SzddStream, OtherDataIsCopiedUnchanged) {
@@ -195,18 +195,18 @@ TEST(SzddStream, ReadAndWriteErrorsAreReported) {
     {
         MemorySource source(packed, 0, 1000);
         StringSink sink;
-        EXPECT_EQ(lz::ExpandStream(source, sink), LZERROR_READ);
+        EXPECT_EQ(lz::ExpandStream(source, sink), LZ_ERROR_READ);
     }
     {
         MemorySource source(packed);
         StringSink sink(150000);
-        EXPECT_EQ(lz::ExpandStream(source, sink), LZERROR_WRITE);
+        EXPECT_EQ(lz::ExpandStream(source, sink), LZ_ERROR_WRITE);
     }
     {
         std::string plain = "not compressed at all";
         MemorySource source(plain);
         StringSink sink(3);
-        EXPECT_EQ(lz::ExpandStream(source, sink), LZERROR_WRITE);
+        EXPECT_EQ(lz::ExpandStream(source, sink), LZ_ERROR_WRITE);
     }
 }
 
