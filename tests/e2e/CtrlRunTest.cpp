@@ -2,6 +2,7 @@
 // when the question is cancelled the files are expanded beside their sources.
 #include "tests/e2e/E2eSupport.h"
 #include "tests/szdd/SzddWriter.h"
+#include <shlobj.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -78,6 +79,64 @@ TEST_F(CtrlRun, WithoutNamesAsksAndThenEndsWithZero)
     RunAndCancelTheQuestion("");
     EXPECT_EQ(m_process.ExitCode(), 0u);
     EXPECT_TRUE(e2e::ListFolder(m_folder.Path()).empty());
+}
+
+// Selects a folder in another process's browse dialog: the path has to be in that
+// process's memory for the dialog to read it.
+bool SelectFolderInDialogOf(DWORD dwProcessId, HWND hWndDialog, const std::string& folder)
+{
+    HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, dwProcessId);
+    if (!hProcess)
+        return false;
+    bool ok = false;
+    if (void* pRemote = VirtualAllocEx(hProcess, nullptr, folder.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
+        SIZE_T written = 0;
+        if (WriteProcessMemory(hProcess, pRemote, folder.c_str(), folder.size() + 1, &written) &&
+            written == folder.size() + 1) {
+            DWORD_PTR result = 0;
+            ok = SendMessageTimeoutA(hWndDialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(pRemote),
+                                     SMTO_ABORTIFHUNG, 10000, &result) != 0;
+        }
+        VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
+    }
+    CloseHandle(hProcess);
+    return ok;
+}
+
+TEST_F(CtrlRun, ChosenFolderReceivesEveryFile)
+{
+    e2e::TempFolder target;
+    ASSERT_TRUE(target.IsValid());
+    const std::string data = "ctrl run into the chosen folder\r\n";
+    ASSERT_TRUE(SzddWriteCompressedFile(m_folder / "SETUP.EX_", data));
+    ASSERT_TRUE(SzddWriteCompressedFile(m_folder / "PIC.GI_", data + data + "tail"));
+
+    {
+        e2e::HeldKeys held({VK_CONTROL});
+        ASSERT_TRUE(held.IsOk()) << "Ctrl is not seen as held";
+        ASSERT_TRUE(m_process.Start(e2e::ProgramPath(), m_folder / "SETUP.EX_" + " " + e2e::Quote(m_folder / "PIC.GI_")));
+        HWND hWndQuestion = nullptr;
+        ASSERT_TRUE(e2e::WaitUntil([&] {
+            const std::vector<HWND> windows = e2e::WindowsOfProcess(m_process.Id());
+            hWndQuestion = windows.empty() ? nullptr : windows.front();
+            return hWndQuestion != nullptr;
+        })) << "no folder question appeared";
+        held.Release();
+        ASSERT_TRUE(SelectFolderInDialogOf(m_process.Id(), hWndQuestion, target.Path()));
+        PostMessageA(hWndQuestion, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(hWndQuestion, IDOK)));
+        ASSERT_TRUE(m_process.Wait()) << "the program did not end after the folder was chosen";
+    }
+
+    EXPECT_EQ(m_process.ExitCode(), 0u);
+    std::string expanded;
+    ASSERT_TRUE(SzddReadFile(target / "SETUP.exe", &expanded));
+    EXPECT_EQ(expanded, data);
+    ASSERT_TRUE(SzddReadFile(target / "PIC.gif", &expanded));
+    EXPECT_EQ(expanded, data + data + "tail");
+    EXPECT_EQ(e2e::ListFolder(target.Path()).size(), 2u);
+    EXPECT_FALSE(e2e::FileExists(m_folder / "SETUP.exe"));
+    EXPECT_FALSE(e2e::FileExists(m_folder / "PIC.gif"));
 }
 
 }  // namespace
