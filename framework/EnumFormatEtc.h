@@ -1,17 +1,14 @@
 // An enumerator over a fixed list of clipboard formats, as data objects hand out.
 #pragma once
 #include <windows.h>
+#include "framework/ComObject.h"
 #include <ole2.h>
 #include <vector>
 
-class CEnumFormatEtc final : public IEnumFORMATETC {
+class CEnumFormatEtc final : public CComObject<IEnumFORMATETC, IID_IEnumFORMATETC> {
 public:
     // A new enumerator (one reference) over copies of the formats.
     static HRESULT Create(const FORMATETC* pFormats, ULONG nCount, IEnumFORMATETC** ppEnum);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     HRESULT STDMETHODCALLTYPE Next(ULONG celt, FORMATETC* rgelt, ULONG* pceltFetched) override;
     HRESULT STDMETHODCALLTYPE Skip(ULONG celt) override;
@@ -20,9 +17,8 @@ public:
 
 private:
     CEnumFormatEtc() = default;
-    ~CEnumFormatEtc();
+    ~CEnumFormatEtc() override;
 
-    LONG m_cRef = 1;
     size_t m_nPos = 0;
     std::vector<FORMATETC> m_formats;  // target devices owned, from CoTaskMemAlloc
 };

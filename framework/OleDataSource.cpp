@@ -1,33 +1,14 @@
 #include "framework/OleDataSource.h"
+#include "framework/ComObject.h"
 #include "framework/EnumFormatEtc.h"
 #include "framework/OleDropSource.h"
 
 // The COM face of the data source. It outlives its owner when a receiver keeps a
 // reference; calls then fail instead of reaching a destroyed object.
-class COleDataSource::XDataObject final : public IDataObject {
+class COleDataSource::XDataObject final : public CComObject<IDataObject, IID_IDataObject> {
 public:
     explicit XDataObject(COleDataSource* pOwner) : m_pOwner(pOwner) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDataObject)) {
-            *ppv = static_cast<IDataObject*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG cRef = InterlockedDecrement(&m_cRef);
-        if (cRef == 0)
-            delete this;
-        return static_cast<ULONG>(cRef);
-    }
 
     HRESULT STDMETHODCALLTYPE GetData(FORMATETC* pformatetcIn, STGMEDIUM* pmedium) override
     {
@@ -116,7 +97,6 @@ public:
     COleDataSource* m_pOwner;
 
 private:
-    LONG m_cRef = 1;
 };
 
 COleDataSource::COleDataSource() : m_pDataObject(new XDataObject(this)) {}

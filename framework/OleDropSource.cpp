@@ -1,4 +1,5 @@
 #include "framework/OleDropSource.h"
+#include "framework/ComObject.h"
 #include <windowsx.h>
 #include <new>
 
@@ -17,30 +18,10 @@ bool IsKeyDown(int nVirtKey)
 
 // The COM face of the drop source. It outlives its owner when the platform keeps a
 // reference too long; calls then answer as if the drag was cancelled.
-class COleDropSource::XDropSource final : public IDropSource {
+class COleDropSource::XDropSource final : public CComObject<IDropSource, IID_IDropSource> {
 public:
     explicit XDropSource(COleDropSource* pOwner) : m_pOwner(pOwner) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDropSource)) {
-            *ppv = static_cast<IDropSource*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        const LONG cRef = InterlockedDecrement(&m_cRef);
-        if (cRef == 0)
-            delete this;
-        return static_cast<ULONG>(cRef);
-    }
     HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL fEscapePressed, DWORD grfKeyState) override
     {
         return m_pOwner ? m_pOwner->QueryContinueDrag(fEscapePressed, grfKeyState) : DRAGDROP_S_CANCEL;
@@ -53,7 +34,6 @@ public:
     COleDropSource* m_pOwner;
 
 private:
-    LONG m_cRef = 1;
 };
 
 COleDropSource::COleDropSource() : m_pDropSource(new XDropSource(this)) {}
