@@ -1,6 +1,7 @@
 // Searches and comparisons on ANSI code page texts that step over double-byte
 // characters, so that a second byte such as the 0x5C of "ソ" is never taken
-// for a '\' (or for a letter).
+// for a '\' (or for a letter). Which bytes lead is platform::IsLeadByte's rule:
+// none on a native build, whose paths are plain bytes.
 #pragma once
 
 namespace mbcs {

@@ -3,8 +3,15 @@
 
 namespace platform {
 
-// True when the byte starts a two-byte character. Windows asks the system's
-// ANSI code page; elsewhere the code page 932 lead-byte ranges are used.
+// True when the byte starts a two-byte character under the rule in place.
 bool IsLeadByte(unsigned char c);
+
+// The build's own rule: Windows asks the system's ANSI code page; native paths
+// are bytes in the locale's encoding (UTF-8), in which '.', '/', '\' and '_'
+// never occur inside a character, so every byte stands alone there.
+using LeadByteRule = bool (*)(unsigned char);
+// Puts another rule in place and returns the previous one; null restores the
+// build's own. For tests of the code page 932 rules on a native build.
+LeadByteRule SetLeadByteRule(LeadByteRule rule);
 
 }  // namespace platform

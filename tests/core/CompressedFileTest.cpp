@@ -1,6 +1,7 @@
 #include "core/CompressedFile.h"
 #include "core/ExtensionTable.h"
 #include "platform/File.h"
+#include "tests/platform/CodePage932Rule.h"
 #include "tests/platform/TestFolder.h"
 #include "tests/szdd/SzddWriter.h"
 
@@ -156,6 +157,19 @@ TEST(CompressedFile, SizesComeFromTheFileAndItsHeader) {
     EXPECT_EQ(missing.GetSize(true), 0xFFFFFFFFu);
     EXPECT_EQ(missing.GetSize(false), 0u);
 }
+
+#ifndef _WIN32
+TEST(CompressedFile, NativeNamesInUtf8AreCutAtTheirOwnDotsAndSlashes) {
+    BuildLeadByteRule own;
+    // "ト" (E3 83 88) and "ー" (E3 83 BC): their last bytes would take the next
+    // '.', '/' or '_' along in code page 932.
+    const std::string kTo = "\xE3\x83\x88", kBar = "\xE3\x83\xBC";
+    EXPECT_EQ(Guess((kTo + ".TX_").c_str()), "txt");
+    EXPECT_EQ(NameFor(kTo + "/A.TX_", "txt", "out/"), "out/A.txt");
+    EXPECT_EQ(NameFor("disk/" + kBar + kTo + ".EX_", "exe", ""), "disk/" + kBar + kTo + ".exe");
+    EXPECT_EQ(NameFor(kTo + "." + kBar + "_", "", "out/"), "out/" + kTo + ".." + kBar + "_");
+}
+#endif
 
 class ExpandTest : public ::testing::Test {
 protected:

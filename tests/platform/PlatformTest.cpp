@@ -1,6 +1,7 @@
 #include "core/MbcsText.h"
 #include "platform/Dbcs.h"
 #include "platform/File.h"
+#include "tests/platform/CodePage932Rule.h"
 #include "tests/platform/TestFolder.h"
 #include "tests/szdd/SzddWriter.h"
 
@@ -8,11 +9,36 @@
 
 namespace {
 
-TEST(Dbcs, LeadBytesAreThoseOfCodePage932) {
-    for (int c : {0x81, 0x83, 0x9F, 0xE0, 0xEA, 0xFC}) EXPECT_TRUE(platform::IsLeadByte(c)) << c;
-    for (int c : {0x00, 0x2E, 0x41, 0x5C, 0x7F, 0x80, 0xA0, 0xB1, 0xDF, 0xFD, 0xFF})
-        EXPECT_FALSE(platform::IsLeadByte(c)) << c;
+TEST(Dbcs, NullRestoresTheBuildsOwnRule) {
+    {
+        BuildLeadByteRule own;
+        for (int c = 0; c < 256; ++c) {
+            const auto b = static_cast<unsigned char>(c);
+#ifdef _WIN32
+            // The system's code page is 932 here: the tests' rule must be the same.
+            EXPECT_EQ(platform::IsLeadByte(b), CodePage932LeadByte(b)) << c;
+#else
+            EXPECT_FALSE(platform::IsLeadByte(b)) << c;
+#endif
+        }
+    }
+    // The scope gave back the rule it found.
+    platform::LeadByteRule current = platform::SetLeadByteRule(CodePage932LeadByte);
+    EXPECT_EQ(current, &CodePage932LeadByte);
 }
+
+#ifndef _WIN32
+TEST(Dbcs, NativePathsAreSearchedAsPlainBytes) {
+    BuildLeadByteRule own;
+    // "ト" is E3 83 88 in UTF-8: 0x83 and 0x88 would be lead bytes in code page 932.
+    const char* psz = "\xE3\x83\x88/\xE3\x83\x88.TX_";
+    EXPECT_EQ(mbcs::FindLastSeparator(psz), psz + 3);
+    EXPECT_EQ(mbcs::FindLast(psz, '.'), psz + 7);
+    EXPECT_STREQ(mbcs::PathExtension(psz), ".TX_");
+    // A letter after a UTF-8 character is a letter, not a second byte.
+    EXPECT_TRUE(mbcs::EqualNoCase("\xE3\x83\x88" "A.tx_", "\xE3\x83\x88" "a.TX_"));
+}
+#endif
 
 TEST(Dbcs, SearchesStepOverSecondBytes) {
     // "\x83\x5C" is one character whose second byte is a backslash.
