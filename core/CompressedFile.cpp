@@ -23,6 +23,28 @@ std::string TempName(const std::string& strFolder, uint32_t nSerial) {
     return strFolder + sz;
 }
 
+// Reads up to nBytes at nOffset; the number of bytes the file had there.
+size_t ReadAt(platform::File& file, uint64_t nOffset, uint8_t* pBuffer, size_t nBytes) {
+    if (!file.Seek(nOffset)) return 0;
+    size_t nGot = 0;
+    while (nGot < nBytes) {
+        int64_t n = file.Read(pBuffer + nGot, nBytes - nGot);
+        if (n <= 0) break;
+        nGot += static_cast<size_t>(n);
+    }
+    return nGot;
+}
+
+// A character that can stand in a file name on every system the files are used on,
+// and alone: no separator, no control character, no byte of a multi-byte one.
+bool IsNameCharacter(char c) {
+    return c > 0x20 && c < 0x7F && c != '/' && c != '\\' && c != '.' && c != ':' && c != '*' && c != '?' &&
+           c != '"' && c != '<' && c != '>' && c != '|';
+}
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
 uint32_t NextSerial() {
     static std::atomic<uint32_t> s_nSerial{static_cast<uint32_t>(
         std::chrono::steady_clock::now().time_since_epoch().count() * 2654435761u)};
@@ -74,20 +96,43 @@ uint32_t CCompressedFile::GetSize(bool bCompressed) const {
     }
     // The expanded length at offset 10; a shorter file gives the bytes it has.
     uint8_t ab[4] = {0, 0, 0, 0};
-    if (!file.Seek(10)) return 0;
-    size_t nGot = 0;
-    while (nGot < sizeof ab) {
-        int64_t n = file.Read(ab + nGot, sizeof ab - nGot);
-        if (n <= 0) break;
-        nGot += static_cast<size_t>(n);
-    }
+    ReadAt(file, 10, ab, sizeof ab);
     return ab[0] | (uint32_t(ab[1]) << 8) | (uint32_t(ab[2]) << 16) | (uint32_t(ab[3]) << 24);
 }
 
-bool CCompressedFile::Expand(const char* pszDestPrefix) {
+bool CCompressedFile::RestoreExtensionFromHeader() {
+    if (m_szExt[0] != '\0' || m_szPath[0] == '\0') return false;
+    const char* pszDotted = mbcs::PathExtension(m_szPath);
+    if (pszDotted[0] == '\0') return false;
+    const char* pszCompressed = pszDotted + 1;
+    const size_t nLen = std::strlen(pszCompressed);
+    // The '_' must be a character of its own, not the second byte of one.
+    if (nLen == 0 || nLen >= kMaxExt || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1) return false;
+
+    static const uint8_t kSzdd[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+    uint8_t ab[10];
+    platform::File file;
+    if (!file.OpenRead(m_szPath) || ReadAt(file, 0, ab, sizeof ab) != sizeof ab ||
+        std::memcmp(ab, kSzdd, sizeof kSzdd) != 0)
+        return false;
+    char cLost = static_cast<char>(ab[9]);
+    if (!IsNameCharacter(cLost)) return false;
+    // The character follows the case of the extension it completes ("IN_" gives "INI").
+    if (nLen >= 2) {
+        char cBefore = pszCompressed[nLen - 2];
+        if (cBefore >= 'A' && cBefore <= 'Z') cLost = UpperAscii(cLost);
+        if (cBefore >= 'a' && cBefore <= 'z') cLost = LowerAscii(cLost);
+    }
+    std::memcpy(m_szExt, pszCompressed, nLen - 1);
+    m_szExt[nLen - 1] = cLost;
+    m_szExt[nLen] = '\0';
+    return true;
+}
+
+bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting) {
     m_eFailure = kFailNone;
     std::string strName;
-    bool bDone = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName);
+    bool bDone = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting);
     // Only a file this expansion wrote is ever named here.
     if (bDone)
         std::memcpy(m_szOutputPath, strName.c_str(), strName.size() + 1);
@@ -130,8 +175,11 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
 // Expands into a new file in the target's folder and puts it in place of the
 // target only when it is complete, so a failure leaves no partial file and
 // keeps an existing target.
-bool CCompressedFile::WriteExpanded(const std::string& strName) {
+bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting) {
     if (platform::FilesAreSame(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
+    // Saves the work; what keeps the target is the move at the end, which never replaces.
+    const bool bKeep = eExisting == kKeepExisting;
+    if (bKeep && platform::FileExists(strName.c_str())) return Fail(kFailTargetExists);
     const char* pSep = mbcs::FindLastSeparator(strName.c_str());
     std::string strFolder(strName.c_str(), pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0);
 
@@ -157,8 +205,10 @@ bool CCompressedFile::WriteExpanded(const std::string& strName) {
     LzClose(hSource);
     if (hTarget > 0) LzClose(hTarget);
 
-    if (nCopied < 0 || !platform::FileReplace(strTemp.c_str(), strName.c_str())) {
+    if (nCopied < 0 || !(bKeep ? platform::FileMoveNew(strTemp.c_str(), strName.c_str())
+                                : platform::FileReplace(strTemp.c_str(), strName.c_str()))) {
         platform::FileRemove(strTemp.c_str());
+        if (nCopied >= 0 && bKeep && platform::FileExists(strName.c_str())) return Fail(kFailTargetExists);
         if (hTarget < 0 || nCopied >= 0) return Fail(kFailTargetUnwritable);
         return Fail(nCopied == LZ_ERROR_WRITE ? kFailWrite : kFailCorrupt);
     }

@@ -21,7 +21,12 @@ public:
         kFailTargetUnwritable,
         kFailCorrupt,         // the data ends early, or uses an unknown method
         kFailWrite,           // writing the expanded data failed (disk full)
+        kFailTargetReadOnly,  // the output file exists and is read-only
+        kFailTargetExists,    // the output file exists and was to be kept
     };
+
+    // What an expansion does with an output file that exists already.
+    enum Existing { kReplaceExisting, kKeepExisting };
 
     // Guesses the extension from the name; touches no file.
     explicit CCompressedFile(const char* pszPath);
@@ -33,10 +38,17 @@ public:
     bool GuessExtension();
     // The file's own size (bCompressed), or the expanded size its header records.
     uint32_t GetSize(bool bCompressed) const;
+    // When the table gave no extension (m_szExt empty): fills m_szExt from what the
+    // header records, the compressed extension with its final '_' replaced by the
+    // character the compressor took away ("in_" and 'i' give "ini"). False, with
+    // m_szExt unchanged, when the header records nothing usable.
+    bool RestoreExtensionFromHeader();
     // Writes the expanded file beside the source (empty prefix) or under the prefix,
     // a folder that already ends in a backslash. False when no complete file was written;
     // an existing target is then left as it was and m_szOutputPath is empty.
-    bool Expand(const char* pszDestPrefix);
+    // With kKeepExisting an existing target is never replaced, not even by one
+    // that appears while the data is expanded (kFailTargetExists).
+    bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting);
     // The compressed extension: the text after the last '.' of m_szPath, or the
     // whole path when it has no '.'.
     const char* CompressedExtension() const;
@@ -59,5 +71,5 @@ private:
         m_eFailure = eFailure;
         return false;
     }
-    bool WriteExpanded(const std::string& strName);
+    bool WriteExpanded(const std::string& strName, Existing eExisting);
 };

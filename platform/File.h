@@ -53,6 +53,9 @@ bool FileExists(const char* pszPath);
 bool FileRemove(const char* pszPath);
 // Moves a file onto another name, replacing a file that has that name.
 bool FileReplace(const char* pszFrom, const char* pszTo);
+// Moves a file onto a new name; fails, leaving both as they are, when a file of
+// that name exists, even one that appears meanwhile.
+bool FileMoveNew(const char* pszFrom, const char* pszTo);
 // True when both paths name the same existing file (links and case included).
 bool FilesAreSame(const char* pszA, const char* pszB);
 bool FileGetWriteTime(const char* pszPath, FileTime* pTime);

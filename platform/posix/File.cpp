@@ -124,6 +124,15 @@ bool FileReplace(const char* pszFrom, const char* pszTo) {
     return ::rename(pszFrom, pszTo) == 0;
 }
 
+bool FileMoveNew(const char* pszFrom, const char* pszTo) {
+    if (::renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // File systems without that rename: a new link fails as well when the name is taken.
+    if (::link(pszFrom, pszTo) != 0) return false;
+    ::unlink(pszFrom);
+    return true;
+}
+
 bool FilesAreSame(const char* pszA, const char* pszB) {
     struct stat a, b;
     return ::stat(pszA, &a) == 0 && ::stat(pszB, &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;

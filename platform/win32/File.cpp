@@ -122,6 +122,10 @@ bool FileReplace(const char* pszFrom, const char* pszTo) {
     return MoveFileA(pszFrom, pszTo) != FALSE;
 }
 
+bool FileMoveNew(const char* pszFrom, const char* pszTo) {
+    return MoveFileA(pszFrom, pszTo) != FALSE;  // never replaces an existing file
+}
+
 bool FilesAreSame(const char* pszA, const char* pszB) {
     BY_HANDLE_FILE_INFORMATION a, b;
     HANDLE hA = OpenWith(pszA, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);

@@ -295,4 +295,63 @@ TEST_F(ExpandTest, ReadOnlyPlainAndDoubleByteNamedSourcesExpand) {
     EXPECT_EQ(Read(out / (kSoft + ".exe")), "katakana");
 }
 
+TEST_F(ExpandTest, HeaderCompletesAnExtensionTheTableDoesNotKnow) {
+    const auto restored = [&](const std::string& strName, const std::string& strBytes) {
+        ASSERT_TRUE(SzddWriteFile(dir / strName, strBytes));
+        CCompressedFile f((dir / strName).c_str());
+        ASSERT_STREQ(f.m_szExt, "");
+        EXPECT_TRUE(f.RestoreExtensionFromHeader()) << strName;
+        EXPECT_TRUE(f.Expand("")) << strName;
+    };
+    restored("setup.in_", SzddCompress("[setup]", 'i'));
+    restored("SETUP.IN_", SzddCompress("[SETUP]", 'i'));  // the case of the letter before it
+    restored("font.FO_", SzddCompress("glyphs", 'N'));
+    restored("x.1_", SzddCompress("one", 'z'));
+    EXPECT_EQ(Read(dir / "setup.ini"), "[setup]");
+    EXPECT_EQ(Read(dir / "SETUP.INI"), "[SETUP]");
+    EXPECT_EQ(Read(dir / "font.FON"), "glyphs");
+    EXPECT_EQ(Read(dir / "x.1z"), "one");
+
+    const auto unchanged = [&](const std::string& strName, const std::string& strBytes) {
+        ASSERT_TRUE(SzddWriteFile(dir / strName, strBytes));
+        CCompressedFile f((dir / strName).c_str());
+        EXPECT_FALSE(f.RestoreExtensionFromHeader()) << strName;
+        EXPECT_STREQ(f.m_szExt, "") << strName;
+    };
+    unchanged("none.in_", SzddCompress("no character recorded"));
+    unchanged("slash.in_", SzddCompress("data", '/'));
+    unchanged("dot.in_", SzddCompress("data", '.'));
+    unchanged("high.in_", SzddCompress("data", '\x83'));
+    unchanged("plain.in_", "not compressed at all");
+    unchanged("short.in_", std::string("SZDD\x88\xF0\x27\x33", 8));
+    unchanged("noscore.ini", SzddCompress("data", 'i'));
+    unchanged("nodot", SzddCompress("data", 'i'));
+    // The '_' is the second byte of a double-byte character here, not one of its own.
+    unchanged("kana.\x83\x5F", SzddCompress("data", 'i'));
+    CCompressedFile missing((dir / "missing.in_").c_str());
+    EXPECT_FALSE(missing.RestoreExtensionFromHeader());
+
+    // The table's guess, or a user's choice, is never overridden.
+    ASSERT_TRUE(SzddWriteFile(dir / "table.ex_", SzddCompress("program", 'z')));
+    CCompressedFile t((dir / "table.ex_").c_str());
+    EXPECT_FALSE(t.RestoreExtensionFromHeader());
+    EXPECT_STREQ(t.m_szExt, "exe");
+}
+
+TEST_F(ExpandTest, KeepingExistingTargetsNeverReplacesOne) {
+    ASSERT_TRUE(SzddWriteCompressedFile(dir / "a.tx_", "new text"));
+    ASSERT_TRUE(SzddWriteFile(dir / "a.txt", "old text"));
+    CCompressedFile f((dir / "a.tx_").c_str());
+    EXPECT_FALSE(f.Expand("", CCompressedFile::kKeepExisting));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailTargetExists);
+    EXPECT_STREQ(f.m_szOutputPath, "");
+    EXPECT_EQ(Read(dir / "a.txt"), "old text");
+    EXPECT_EQ(dir.List(), "a.tx_|a.txt");
+
+    TestFolder out;
+    ASSERT_TRUE(f.Expand(out.Path().c_str(), CCompressedFile::kKeepExisting));
+    EXPECT_EQ(Read(out / "a.txt"), "new text");
+    EXPECT_EQ(out.List(), "a.txt");
+}
+
 }  // namespace

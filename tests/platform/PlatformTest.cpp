@@ -96,4 +96,22 @@ TEST(File, CreateNewReplaceAndSameFile) {
     EXPECT_FALSE(platform::FileRemove(b.c_str()));
 }
 
+TEST(File, MoveToANewNameNeverReplaces) {
+    TestFolder dir;
+    std::string a = dir / "a.bin", b = dir / "b.bin", c = dir / "c.bin";
+    ASSERT_TRUE(SzddWriteFile(a, "moving"));
+    ASSERT_TRUE(SzddWriteFile(b, "staying"));
+    EXPECT_FALSE(platform::FileMoveNew(a.c_str(), b.c_str()));
+    std::string s;
+    ASSERT_TRUE(SzddReadFile(a, &s));
+    EXPECT_EQ(s, "moving");
+    ASSERT_TRUE(SzddReadFile(b, &s));
+    EXPECT_EQ(s, "staying");
+
+    EXPECT_TRUE(platform::FileMoveNew(a.c_str(), c.c_str()));
+    EXPECT_EQ(dir.List(), "b.bin|c.bin");
+    ASSERT_TRUE(SzddReadFile(c, &s));
+    EXPECT_EQ(s, "moving");
+}
+
 }  // namespace
