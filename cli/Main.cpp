@@ -1,11 +1,21 @@
-// zorvane-expand [-d DIR] FILE...
-// Expands each SZDD file beside itself, or into DIR, with the same naming rules
-// as the desktop program; one line per file; exit status 0 only when all expanded.
+// zorvane-expand [OPTION]... FILE...
+// Expands SZDD files on Linux with the naming rules of the desktop program: the
+// command line is in Options.cpp, the names in Naming.cpp, the list in ListFormat.cpp.
+#include "cli/Decode.h"
+#include "cli/ListFormat.h"
+#include "cli/Naming.h"
+#include "cli/Options.h"
+#include "cli/Progress.h"
+#include "cli/Tree.h"
 #include "core/CompressedFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -20,40 +30,190 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailTargetUnwritable: return "cannot create the output file";
     case CCompressedFile::kFailCorrupt: return "corrupt or truncated data";
     case CCompressedFile::kFailWrite: return "write failed (disk full?)";
+    case CCompressedFile::kFailTargetReadOnly: return "the output file exists and is read-only";
+    case CCompressedFile::kFailTargetExists: return "the output file exists";
     case CCompressedFile::kFailNone: break;
     }
     return "failed";
 }
 
-int Usage() {
-    std::fprintf(stderr, "usage: zorvane-expand [-d DIR] FILE...\n");
-    return 2;
+void ReportError(const std::string& strWhat, const std::string& strReason) {
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, strWhat.c_str(), strReason.c_str());
+}
+
+// Why a file that exists cannot be opened, in the system's words when it has some.
+std::string CannotOpen(const char* pszPath) {
+    if (::access(pszPath, R_OK) != 0) return std::string("cannot open the file: ") + std::strerror(errno);
+    return Reason(CCompressedFile::kFailSourceUnreadable);
+}
+
+// Makes the folders of the prefix below strDirectory ("DIR/sub/deeper/") that are missing.
+bool MakeFolders(const std::string& strPrefix, size_t nFrom) {
+    for (size_t nSlash = strPrefix.find('/', nFrom); nSlash != std::string::npos; nSlash = strPrefix.find('/', nSlash + 1))
+        if (::mkdir(strPrefix.substr(0, nSlash).c_str(), 0777) != 0 && errno != EEXIST) return false;
+    return true;
+}
+
+// A progress line for a file that expands to nTotal bytes, when it wants one.
+std::unique_ptr<CProgressLine> ProgressFor(const char* pszPath, uint32_t nTotal, bool bQuiet,
+                                           std::function<uint64_t()> sample) {
+    if (!WantsProgress(nTotal, bQuiet)) return nullptr;
+    return std::unique_ptr<CProgressLine>(new CProgressLine(pszPath, nTotal, std::move(sample)));
+}
+
+class CExpandRun {
+public:
+    explicit CExpandRun(const Options& options) : m_o(options) {}
+    // 0 when every file was done, else 1.
+    int Go();
+
+private:
+    bool TakeArgument(const std::string& strArg);
+    bool TakeFile(const std::string& strPath, const std::string& strRelativeFolder);
+    bool ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strRelativeFolder);
+    bool ListFile(CCompressedFile& file, NameRule eRule);
+    bool WriteToStdout(CCompressedFile& file);
+
+    const Options& m_o;
+};
+
+int CExpandRun::Go() {
+    if (m_o.bToStdout && ::isatty(STDOUT_FILENO)) {
+        ReportError(m_o.files[0], "not written to a terminal; redirect standard output to a file or a pipe");
+        return 1;
+    }
+    struct stat st;
+    if (!m_o.strDirectory.empty() && (::stat(m_o.strDirectory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+        ReportError(m_o.strDirectory, "no such folder");
+        return 1;
+    }
+    bool bAllDone = true;
+    for (const std::string& strArg : m_o.files) bAllDone = TakeArgument(strArg) && bAllDone;
+    return bAllDone ? 0 : 1;
+}
+
+bool CExpandRun::TakeArgument(const std::string& strArg) {
+    struct stat st;
+    if (::stat(strArg.c_str(), &st) != 0) {
+        ReportError(strArg, std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(st.st_mode)) return TakeFile(strArg, std::string());
+    if (!m_o.bRecursive) {
+        ReportError(strArg, "is a folder (-R takes the compressed files in it)");
+        return false;
+    }
+    std::vector<FoundFile> files;
+    std::vector<std::string> unreadable;
+    FindCompressedFiles(strArg, &files, &unreadable);
+    for (const std::string& strFolder : unreadable) ReportError(strFolder, "cannot read the folder");
+    bool bAllDone = unreadable.empty();
+    for (const FoundFile& found : files) bAllDone = TakeFile(found.strPath, found.strRelativeFolder) && bAllDone;
+    return bAllDone;
+}
+
+bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strRelativeFolder) {
+    CCompressedFile file(strPath.c_str());
+    if (file.m_szPath[0] == '\0') {
+        ReportError(strPath, Reason(CCompressedFile::kFailNoFile));
+        return false;
+    }
+    const NameRule eRule = ChooseExtension(file, m_o.bRestoreFromHeader);
+    if (m_o.bList) return ListFile(file, eRule);
+    if (m_o.bToStdout) return WriteToStdout(file);
+    return ExpandFile(file, eRule, strRelativeFolder);
+}
+
+bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strRelativeFolder) {
+    const std::string strPrefix = DestinationPrefix(m_o.strDirectory, strRelativeFolder);
+    if (!strRelativeFolder.empty() && !strPrefix.empty() &&
+        !MakeFolders(strPrefix, strPrefix.size() - strRelativeFolder.size())) {
+        ReportError(strPrefix, std::string("cannot create the folder: ") + std::strerror(errno));
+        return false;
+    }
+    bool bDone;
+    {
+        const uint32_t nExpanded = file.GetSize(false);
+        const int64_t nWrittenBefore = WantsProgress(nExpanded, m_o.bQuiet) ? BytesWrittenByProcess() : -1;
+        auto pProgress = ProgressFor(file.m_szPath, nWrittenBefore < 0 ? 0 : nExpanded, m_o.bQuiet,
+                                     [nWrittenBefore] { return uint64_t(BytesWrittenByProcess() - nWrittenBefore); });
+        bDone = file.Expand(strPrefix.c_str(),
+                            m_o.bKeepExisting ? CCompressedFile::kKeepExisting : CCompressedFile::kReplaceExisting);
+    }
+    if (bDone) {
+        if (!m_o.bQuiet) std::printf("%s -> %s%s\n", file.m_szPath, file.m_szOutputPath, NameNote(eRule));
+        return true;
+    }
+    std::string strName;
+    switch (file.LastFailure()) {
+    case CCompressedFile::kFailTargetExists:
+        file.OutputName(strPrefix.c_str(), &strName);
+        ReportError(file.m_szPath, strName + " exists; not replaced");
+        break;
+    case CCompressedFile::kFailSourceUnreadable: ReportError(file.m_szPath, CannotOpen(file.m_szPath)); break;
+    default: ReportError(file.m_szPath, Reason(file.LastFailure())); break;
+    }
+    return false;
+}
+
+bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
+    ListEntry entry{file.m_szPath, eRule == NameRule::kFallback ? "" : file.m_szExt, file.GetSize(true),
+                    file.GetSize(false), DataState::kComplete};
+    CCountingSink sink(-1);
+    DecodeResult result;
+    bool bOpened;
+    {
+        auto pProgress = ProgressFor(file.m_szPath, entry.nExpanded, m_o.bQuiet, [&sink] { return sink.Count(); });
+        bOpened = DecodeFile(file.m_szPath, sink, &result);
+    }
+    if (!bOpened) {
+        ReportError(file.m_szPath, CannotOpen(file.m_szPath));
+        return false;
+    }
+    entry.eState = DataStateOf(result.nResult, result.bReadFailed, entry.nCompressed, entry.nExpanded);
+    if (!m_o.bQuiet) std::printf("%s\n", ListLine(entry).c_str());
+    if (!IsDamaged(entry.eState)) return true;
+    ReportError(file.m_szPath, DataStateReason(entry.eState));
+    return false;
+}
+
+bool CExpandRun::WriteToStdout(CCompressedFile& file) {
+    CCountingSink sink(STDOUT_FILENO);
+    DecodeResult result;
+    bool bOpened;
+    {
+        auto pProgress = ProgressFor(file.m_szPath, file.GetSize(false), m_o.bQuiet, [&sink] { return sink.Count(); });
+        bOpened = DecodeFile(file.m_szPath, sink, &result);
+    }
+    if (!bOpened) {
+        ReportError(file.m_szPath, CannotOpen(file.m_szPath));
+        return false;
+    }
+    if (result.nResult >= 0) return true;
+    if (result.nResult == LZ_ERROR_WRITE)
+        ReportError(file.m_szPath, std::string("cannot write to standard output: ") + std::strerror(sink.WriteErrno()));
+    else
+        ReportError(file.m_szPath, DataStateReason(DataStateOf(result.nResult, result.bReadFailed, 0, 0)));
+    return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string strPrefix;
-    int i = 1;
-    if (i < argc && std::strcmp(argv[i], "-d") == 0) {
-        if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage();
-        strPrefix = argv[i + 1];
-        char cLast = strPrefix.back();
-        if (cLast != '/' && cLast != '\\') strPrefix += '/';
-        i += 2;
+    Options options;
+    const std::string strError = ParseArguments(argc, argv, &options);
+    if (!strError.empty()) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgramName, strError.c_str(),
+                     kProgramName);
+        return 2;
     }
-    if (i < argc && std::strcmp(argv[i], "--") == 0) ++i;
-    if (i >= argc) return Usage();
-
-    int nFailed = 0;
-    for (; i < argc; ++i) {
-        CCompressedFile file(argv[i]);
-        if (file.Expand(strPrefix.c_str())) {
-            std::printf("%s -> %s\n", argv[i], file.m_szOutputPath);
-        } else {
-            std::printf("%s: %s\n", argv[i], Reason(file.LastFailure()));
-            ++nFailed;
-        }
+    if (options.bHelp) {
+        std::fputs(HelpText().c_str(), stdout);
+        return 0;
     }
-    return nFailed == 0 ? 0 : 1;
+    if (options.bVersion) {
+        std::printf("%s %s\n", kProgramName, kVersion);
+        return 0;
+    }
+    return CExpandRun(options).Go();
 }

@@ -1,6 +1,7 @@
 # Native Linux build: the portable code, its tests under the sanitizers,
 # the command-line front end and the benchmarks.
 enable_testing()
+find_package(Threads REQUIRED)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/lz/*.cpp tests/core/*.cpp tests/platform/*.cpp)
@@ -17,7 +18,23 @@ endif()
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
 if(CLI_SOURCES)
   add_executable(zorvane-expand ${CLI_SOURCES})
-  target_link_libraries(zorvane-expand PRIVATE zorvane_portable)
+  target_link_libraries(zorvane-expand PRIVATE zorvane_portable Threads::Threads)
+
+  include(GNUInstallDirs)
+  install(TARGETS zorvane-expand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES cli/zorvane-expand.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  # End-to-end tests: they run the built tool as a user would.
+  file(GLOB CLI_TEST_SOURCES CONFIGURE_DEPENDS tests/cli/*.cpp)
+  if(CLI_TEST_SOURCES)
+    add_executable(zorvane_cli_tests ${CLI_TEST_SOURCES})
+    target_include_directories(zorvane_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
+    target_compile_definitions(zorvane_cli_tests PRIVATE
+      ZV_EXPAND_TOOL="$<TARGET_FILE:zorvane-expand>" ZV_MANUAL_PAGE="${CMAKE_SOURCE_DIR}/cli/zorvane-expand.1")
+    target_link_libraries(zorvane_cli_tests PRIVATE zorvane_portable GTest::gtest_main)
+    add_dependencies(zorvane_cli_tests zorvane-expand)
+    add_test(NAME cli COMMAND zorvane_cli_tests)
+  endif()
 endif()
 
 find_package(benchmark QUIET)

@@ -1,0 +1,32 @@
+// Decoding a whole file into a sink of zorvane-expand's own: standard output for
+// -c, nothing at all for -l. Either way the bytes produced are counted, for the
+// progress line.
+#pragma once
+#include "lz/SzddStream.h"
+
+#include <atomic>
+#include <cstdint>
+
+// Writes to a file descriptor, or only counts.
+class CCountingSink : public lz::ByteSink {
+public:
+    explicit CCountingSink(int fd) : m_fd(fd) {}
+    bool Write(const uint8_t* pBuffer, size_t nBytes) override;
+    uint64_t Count() const { return m_nCount.load(std::memory_order_relaxed); }
+    // Why the last write failed.
+    int WriteErrno() const { return m_nErrno; }
+
+private:
+    int m_fd;  // -1: count only
+    int m_nErrno = 0;
+    std::atomic<uint64_t> m_nCount{0};
+};
+
+struct DecodeResult {
+    int64_t nResult;   // bytes written, or a negative LZ_ERROR_ value
+    bool bReadFailed;  // the file itself could not be read
+};
+
+// Decodes the file at pszPath into the sink through the LZ service's stream
+// entry; false when the file cannot be opened (errno tells why).
+bool DecodeFile(const char* pszPath, CCountingSink& sink, DecodeResult* pResult);

@@ -1,0 +1,37 @@
+// The line that -l prints for one file, with what the window's list shows.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// What decoding the whole file without writing found.
+enum class DataState {
+    kComplete,       // decoded to the expanded size shown
+    kUncompressed,   // no compressed format: expanding copies it as it is
+    kOtherLength,    // decoded, but to another length than the one shown
+    kTruncated,      // the data ends before the expanded length
+    kUnknownMethod,  // a compression method that cannot be expanded
+    kCorrupt,        // data that the decoder refused
+    kReadError,      // the file could not be read to its end
+};
+
+struct ListEntry {
+    std::string strPath;
+    std::string strExtension;  // empty: unknown
+    uint32_t nCompressed;      // the file's size
+    uint32_t nExpanded;        // the size its header records
+    DataState eState;
+};
+
+// The state for a decoding that returned nResult bytes (or a negative LZ error);
+// bReadFailed when the file itself could not be read.
+DataState DataStateOf(int64_t nResult, bool bReadFailed, uint32_t nCompressed, uint32_t nExpanded);
+// True for the states in which the file cannot be expanded whole.
+bool IsDamaged(DataState eState);
+// The state as -l prints it: one word.
+const char* DataStateWord(DataState eState);
+// The state as an error message says it.
+const char* DataStateReason(DataState eState);
+
+// "  COMPRESSED    EXPANDED  RATIO  EXTENSION  STATE  PATH", the path last since it
+// may hold blanks; the ratio is compressed by expanded size, "---" without the latter.
+std::string ListLine(const ListEntry& entry);

@@ -1,0 +1,17 @@
+// The compressed files of a folder tree, for -R.
+#pragma once
+#include <string>
+#include <vector>
+
+struct FoundFile {
+    std::string strPath;            // the folder as named, then the folders below it and the name
+    std::string strRelativeFolder;  // the folders below the named one: "" or "sub/deeper/"
+};
+
+// Appends the files in strFolder and in all folders below it whose names end in
+// '_' (the window's rule for a folder's compressed files), sorted by name within
+// each folder, a folder's own files before those of its subfolders. Links to
+// folders are not followed, so a loop cannot run forever. Folders that cannot be
+// read are appended to *pUnreadable.
+void FindCompressedFiles(const std::string& strFolder, std::vector<FoundFile>* pFiles,
+                         std::vector<std::string>* pUnreadable);

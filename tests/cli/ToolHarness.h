@@ -1,0 +1,18 @@
+// Runs the built zorvane-expand as a user would: in a folder of its own, with
+// its standard output and error captured, either of them a terminal on request.
+#pragma once
+#include <string>
+#include <vector>
+
+struct ToolResult {
+    int nStatus;          // the exit status, or -1 when it did not exit normally
+    std::string strOut;   // standard output
+    std::string strErr;   // standard error
+};
+
+enum class Terminal { kNone, kStdout, kStderr };
+
+// Runs the tool in strFolder with args; standard input is empty. The stream
+// that eTerminal names is a pseudo-terminal (its "\n" arrive as "\r\n").
+ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args,
+                   Terminal eTerminal = Terminal::kNone);
