@@ -20,6 +20,7 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailTargetUnwritable: return "cannot create the output file";
     case CCompressedFile::kFailCorrupt: return "corrupt or truncated data";
     case CCompressedFile::kFailWrite: return "write failed (disk full?)";
+    case CCompressedFile::kFailTargetReadOnly: return "output file exists and is read-only";
     case CCompressedFile::kFailNone: break;
     }
     return "failed";

@@ -21,6 +21,7 @@ public:
         kFailTargetUnwritable,
         kFailCorrupt,         // the data ends early, or uses an unknown method
         kFailWrite,           // writing the expanded data failed (disk full)
+        kFailTargetReadOnly,  // an existing file of the output name is read-only
     };
 
     // Guesses the extension from the name; touches no file.

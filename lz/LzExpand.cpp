@@ -81,6 +81,21 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) 
     return LZ_ERROR_GLOBALLOC;
 }
 
+namespace {
+
+int64_t CopyInto(platform::File& source, platform::File& target) {
+    FileSource in(source);
+    FileSink out(target);
+    int64_t nResult = lz::ExpandStream(in, out);
+    if (nResult >= 0) {
+        platform::FileTime t;
+        if (source.GetWriteTime(&t)) target.SetWriteTime(t);
+    }
+    return nResult;
+}
+
+}  // namespace
+
 int64_t LzCopy(int32_t hSource, int32_t hTarget) {
     Slot* pSource;
     Slot* pTarget;
@@ -91,15 +106,18 @@ int64_t LzCopy(int32_t hSource, int32_t hTarget) {
     }
     if (!pSource || pSource->bTarget) return LZ_ERROR_BADINHANDLE;
     if (!pTarget || !pTarget->bTarget || pTarget == pSource) return LZ_ERROR_BADOUTHANDLE;
+    return CopyInto(pSource->file, pTarget->file);
+}
 
-    FileSource source(pSource->file);
-    FileSink sink(pTarget->file);
-    int64_t nResult = lz::ExpandStream(source, sink);
-    if (nResult >= 0) {
-        platform::FileTime t;
-        if (pSource->file.GetWriteTime(&t)) pTarget->file.SetWriteTime(t);
+int64_t LzCopyTo(int32_t hSource, platform::File& target) {
+    Slot* pSource;
+    {
+        platform::LockHolder hold(g_lock);
+        pSource = Lookup(hSource);
     }
-    return nResult;
+    if (!pSource || pSource->bTarget) return LZ_ERROR_BADINHANDLE;
+    if (!target.IsOpen()) return LZ_ERROR_BADOUTHANDLE;
+    return CopyInto(pSource->file, target);
 }
 
 void LzClose(int32_t hFile) {
