@@ -3,9 +3,6 @@
 #include "core/MbcsText.h"
 #include "platform/File.h"
 
-#include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 
 // Folder separators: '\' as on Windows, and '/' which Windows takes as one too
@@ -15,13 +12,6 @@
 namespace {
 
 constexpr uint32_t kSizeUnknown = 0xFFFFFFFFu;
-
-// A name for the file that receives the expanded data until it is complete.
-std::string TempName(const std::string& strFolder, uint32_t nSerial) {
-    char sz[16];
-    std::snprintf(sz, sizeof sz, "~zv%04X.tmp", static_cast<unsigned>(nSerial & 0xFFFF));
-    return strFolder + sz;
-}
 
 // Reads up to nBytes at nOffset; the number of bytes the file had there.
 size_t ReadAt(platform::File& file, uint64_t nOffset, uint8_t* pBuffer, size_t nBytes) {
@@ -44,12 +34,6 @@ bool IsNameCharacter(char c) {
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-uint32_t NextSerial() {
-    static std::atomic<uint32_t> s_nSerial{static_cast<uint32_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count() * 2654435761u)};
-    return s_nSerial.fetch_add(1);
-}
 
 }  // namespace
 
@@ -174,12 +158,15 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
 
 // Expands into a new file in the target's folder and puts it in place of the
 // target only when it is complete, so a failure leaves no partial file and
-// keeps an existing target.
+// keeps an existing target. The new file is written only through the handle
+// that created it, so nothing put at its name meanwhile ever receives the data.
 bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting) {
     if (platform::FilesAreSame(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
     // Saves the work; what keeps the target is the move at the end, which never replaces.
     const bool bKeep = eExisting == kKeepExisting;
     if (bKeep && platform::FileExists(strName.c_str())) return Fail(kFailTargetExists);
+    // Replacing would succeed natively and fail on Windows; both refuse it alike.
+    if (platform::FileIsReadOnly(strName.c_str())) return Fail(kFailTargetReadOnly);
     const char* pSep = mbcs::FindLastSeparator(strName.c_str());
     std::string strFolder(strName.c_str(), pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0);
 
@@ -187,29 +174,30 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     if (hSource < 0) return Fail(kFailSourceUnreadable);
 
     std::string strTemp;
-    bool bReserved = false;
-    for (int nTry = 0; nTry < 64 && !bReserved; ++nTry) {
-        strTemp = TempName(strFolder, NextSerial());
-        if (strTemp.size() >= kMaxPath) break;
-        platform::File reserve;
-        bReserved = reserve.CreateNew(strTemp.c_str());
-        if (!bReserved && !platform::FileExists(strTemp.c_str())) break;  // the folder refuses new files
+    platform::File target;
+    for (int nTry = 0; nTry < 64 && !target.IsOpen(); ++nTry) {
+        strTemp = platform::TemporaryName(strFolder, kMaxPath);
+        if (strTemp.empty()) break;
+        if (!target.CreateNew(strTemp.c_str()) && !platform::FileExists(strTemp.c_str()))
+            break;  // the folder refuses new files
     }
-    if (!bReserved) {
+    if (!target.IsOpen()) {
         LzClose(hSource);
         return Fail(kFailTargetUnwritable);
     }
 
-    int32_t hTarget = LzOpenFile(strTemp.c_str(), &m_ofs, LZ_OF_CREATE | LZ_OF_READWRITE);
-    int64_t nCopied = hTarget > 0 ? LzCopy(hSource, hTarget) : hTarget;
+    int64_t nCopied = LzCopyTo(hSource, target);
     LzClose(hSource);
-    if (hTarget > 0) LzClose(hTarget);
+    // Something else at the temporary name is not this file's to move or remove.
+    const bool bOwnName = target.IsAt(strTemp.c_str());
+    target.Close();
+    if (!bOwnName) return Fail(kFailTargetUnwritable);
 
     if (nCopied < 0 || !(bKeep ? platform::FileMoveNew(strTemp.c_str(), strName.c_str())
                                 : platform::FileReplace(strTemp.c_str(), strName.c_str()))) {
         platform::FileRemove(strTemp.c_str());
         if (nCopied >= 0 && bKeep && platform::FileExists(strName.c_str())) return Fail(kFailTargetExists);
-        if (hTarget < 0 || nCopied >= 0) return Fail(kFailTargetUnwritable);
+        if (nCopied >= 0) return Fail(kFailTargetUnwritable);
         return Fail(nCopied == LZ_ERROR_WRITE ? kFailWrite : kFailCorrupt);
     }
     std::strncpy(m_ofs.szPathName, strName.c_str(), sizeof m_ofs.szPathName - 1);

@@ -2,6 +2,14 @@
 #include "framework/WinApp.h"
 #include <cstring>
 
+DWORD OpenFileNameSize(const OSVERSIONINFOA& version)
+{
+    const bool bNew = version.dwPlatformId == VER_PLATFORM_WIN32_NT
+                          ? version.dwMajorVersion >= 5
+                          : version.dwMajorVersion > 4 || (version.dwMajorVersion == 4 && version.dwMinorVersion >= 90);
+    return bNew ? sizeof(OPENFILENAMEA) : OPENFILENAME_SIZE_VERSION_400A;
+}
+
 CFileDialog::CFileDialog(bool bOpenFileDialog, const char* pszDefExt, const char* pszFileName, DWORD dwFlags,
                          const char* pszFilter, CWnd* pParentWnd)
     : m_bOpenFileDialog(bOpenFileDialog), m_pParentWnd(pParentWnd)
@@ -11,7 +19,10 @@ CFileDialog::CFileDialog(bool bOpenFileDialog, const char* pszDefExt, const char
     if (pszFileName)
         lstrcpynA(m_szFile, pszFileName, MAX_PATH);
 
-    m_ofn.lStructSize = sizeof(m_ofn);
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    m_ofn.lStructSize = OpenFileNameSize(version);
     m_ofn.lpstrFilter = pszFilter;
     m_ofn.nFilterIndex = 1;
     m_ofn.lpstrFile = m_szFile;

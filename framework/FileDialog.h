@@ -5,6 +5,10 @@
 #include <commdlg.h>
 #include <string>
 
+// The dialog record's size that the system knows: Windows 95, 98 and NT 4.0
+// refuse the larger record of Windows 2000 and ME (CDERR_STRUCTSIZE).
+DWORD OpenFileNameSize(const OSVERSIONINFOA& version);
+
 class CFileDialog {
 public:
     // pszFilter is a block of NUL-terminated description and pattern texts that

@@ -1,9 +1,9 @@
 #include "lz/LzExpand.h"
 #include "lz/SzddStream.h"
 #include "platform/File.h"
+#include "platform/Lock.h"
 
 #include <cstring>
-#include <mutex>
 
 namespace {
 
@@ -16,7 +16,7 @@ struct Slot {
 };
 
 Slot g_aSlots[kMaxHandles];
-std::mutex g_mutex;
+platform::Lock g_lock;
 
 // A handle is its slot index plus one, so that every valid handle is above 0.
 Slot* Lookup(int32_t h) {
@@ -62,7 +62,7 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) 
         FillRecord(pRecord, pszPath, 2);
         return bTarget ? LZ_ERROR_BADOUTHANDLE : LZ_ERROR_BADINHANDLE;
     }
-    std::lock_guard<std::mutex> lock(g_mutex);
+    platform::LockHolder hold(g_lock);
     for (int i = 0; i < kMaxHandles; ++i) {
         Slot& s = g_aSlots[i];
         if (s.bUsed) continue;
@@ -81,29 +81,47 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) 
     return LZ_ERROR_GLOBALLOC;
 }
 
+namespace {
+
+int64_t CopyInto(platform::File& source, platform::File& target) {
+    FileSource in(source);
+    FileSink out(target);
+    int64_t nResult = lz::ExpandStream(in, out);
+    if (nResult >= 0) {
+        platform::FileTime t;
+        if (source.GetWriteTime(&t)) target.SetWriteTime(t);
+    }
+    return nResult;
+}
+
+}  // namespace
+
 int64_t LzCopy(int32_t hSource, int32_t hTarget) {
     Slot* pSource;
     Slot* pTarget;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        platform::LockHolder hold(g_lock);
         pSource = Lookup(hSource);
         pTarget = Lookup(hTarget);
     }
     if (!pSource || pSource->bTarget) return LZ_ERROR_BADINHANDLE;
     if (!pTarget || !pTarget->bTarget || pTarget == pSource) return LZ_ERROR_BADOUTHANDLE;
+    return CopyInto(pSource->file, pTarget->file);
+}
 
-    FileSource source(pSource->file);
-    FileSink sink(pTarget->file);
-    int64_t nResult = lz::ExpandStream(source, sink);
-    if (nResult >= 0) {
-        platform::FileTime t;
-        if (pSource->file.GetWriteTime(&t)) pTarget->file.SetWriteTime(t);
+int64_t LzCopyTo(int32_t hSource, platform::File& target) {
+    Slot* pSource;
+    {
+        platform::LockHolder hold(g_lock);
+        pSource = Lookup(hSource);
     }
-    return nResult;
+    if (!pSource || pSource->bTarget) return LZ_ERROR_BADINHANDLE;
+    if (!target.IsOpen()) return LZ_ERROR_BADOUTHANDLE;
+    return CopyInto(pSource->file, target);
 }
 
 void LzClose(int32_t hFile) {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    platform::LockHolder hold(g_lock);
     Slot* p = Lookup(hFile);
     if (!p) return;
     p->file.Close();

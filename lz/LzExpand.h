@@ -4,6 +4,10 @@
 #pragma once
 #include <cstdint>
 
+namespace platform {
+class File;
+}
+
 // The open-file record that an open fills in; laid out like the classic one (136 bytes).
 struct LzOpenRecord {
     uint8_t cBytes;
@@ -46,5 +50,8 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle);
 // a negative error: LZ_ERROR_READ also for a source whose data ends before its
 // header's expanded length is produced. A handle is used by one thread at a time.
 int64_t LzCopy(int32_t hSource, int32_t hTarget);
+// LzCopy into a target that the caller opened for writing itself (a file it created
+// exclusively, so that no other file is ever written); the target stays open.
+int64_t LzCopyTo(int32_t hSource, platform::File& target);
 // Closes a handle from LzOpenFile.
 void LzClose(int32_t hFile);

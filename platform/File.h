@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -26,7 +27,8 @@ public:
     bool OpenRead(const char* pszPath);
     // Creates a file for writing, or empties an existing one.
     bool Create(const char* pszPath);
-    // Creates a file for writing; fails when a file of that name exists.
+    // Creates a file for writing; fails when anything of that name exists (a link
+    // included, which is never followed).
     bool CreateNew(const char* pszPath);
     void Close();
     bool IsOpen() const;
@@ -40,6 +42,8 @@ public:
     int64_t Size();
     bool GetWriteTime(FileTime* pTime);
     bool SetWriteTime(const FileTime& time);
+    // True while pszPath still names this open file, and not something put in its place.
+    bool IsAt(const char* pszPath);
 
 private:
 #ifdef _WIN32
@@ -61,5 +65,18 @@ bool FilesAreSame(const char* pszA, const char* pszB);
 bool FileGetWriteTime(const char* pszPath, FileTime* pTime);
 bool FileSetWriteTime(const char* pszPath, const FileTime& time);
 bool FileSetReadOnly(const char* pszPath, bool bReadOnly);
+// True when the file exists and is read-only (natively: its owner may not write it).
+bool FileIsReadOnly(const char* pszPath);
+
+// A name in the folder (empty, or ending in a separator) for a file that stands in
+// for another meanwhile; a different one each call. It is "~zvXXXX.tmp" where that
+// fits below nMaxPath bytes, else as short as the room left, down to one byte.
+// Empty when the folder leaves no room.
+std::string TemporaryName(const std::string& strFolder, size_t nMaxPath);
+
+// Called with the name of each file that CreateNew made, before anything is written
+// to it, so that tests can act on that name meanwhile. Returns the previous hook.
+using CreatedNewHook = void (*)(const char* pszPath);
+CreatedNewHook SetCreatedNewHook(CreatedNewHook hook);
 
 }  // namespace platform

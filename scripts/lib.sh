@@ -169,8 +169,11 @@ zv_build() {
     local args=(-S "$ZV_REPO" -B "$dir")
     case $kind in
         native) args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+        # The release is built for size and stripped; unused functions are dropped at link time.
         win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$ZV_REPO/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
-                "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG") ;;
+                "-DCMAKE_CXX_FLAGS_RELEASE=-Os -DNDEBUG -ffunction-sections -fdata-sections"
+                "-DCMAKE_C_FLAGS_RELEASE=-Os -DNDEBUG -ffunction-sections -fdata-sections"
+                "-DCMAKE_EXE_LINKER_FLAGS_RELEASE=-s -Wl,--gc-sections") ;;
         win64) args+=(-DCMAKE_TOOLCHAIN_FILE="$ZV_REPO/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
         *) zv_die "unknown build $kind" ;;
     esac
@@ -195,4 +198,27 @@ zv_check_imports() {
     done < <("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
     [ ${#bad[@]} -eq 0 ] || zv_die "$exe imports non-system DLLs: ${bad[*]}"
     zv_log "$exe imports system DLLs only"
+}
+
+# Every function the .exe imports, one "dll function" line each (DLL in lower case).
+zv_imported_functions() {
+    "$2" -p "$1" | awk '
+        /^[[:space:]]*DLL Name:/ { dll = tolower($3); next }
+        /^[[:space:]]*$/ { dll = "" }
+        dll && /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+[^[:space:]]+$/ { print dll, $3 }' | sort -u
+}
+
+# Fails unless the release starts on the oldest systems it is made for: a subsystem
+# version of at most 4.0, and only imports that the allow-list names.
+zv_check_release_imports() {
+    local exe=$1 objdump=$2 list=$3 version missing stale
+    version=$("$objdump" -p "$exe" | awk '/^MajorSubsystemVersion/ { major = $2 } /^MinorSubsystemVersion/ { minor = $2 }
+        END { print major "." minor }')
+    [ "${version%%.*}" -lt 4 ] || [ "$version" = 4.0 ] || zv_die "$exe needs subsystem version $version (at most 4.0)"
+    missing=$(comm -23 <(zv_imported_functions "$exe" "$objdump") <(grep -v '^#' "$list" | grep . | sort -u))
+    [ -z "$missing" ] || zv_die "$exe imports functions that are not on $list:
+$missing"
+    stale=$(comm -13 <(zv_imported_functions "$exe" "$objdump") <(grep -v '^#' "$list" | grep . | sort -u))
+    [ -z "$stale" ] || zv_log "warning: no longer imported, remove from $list: $(echo $stale)"
+    zv_log "$exe imports only functions that Windows 95 and NT 4.0 export"
 }

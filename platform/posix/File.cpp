@@ -1,4 +1,5 @@
 #include "platform/File.h"
+#include "platform/CreatedNew.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -55,7 +56,8 @@ bool File::Create(const char* pszPath) {
 
 bool File::CreateNew(const char* pszPath) {
     Close();
-    m_fd = OpenRetrying(pszPath, O_WRONLY | O_CREAT | O_EXCL);
+    m_fd = OpenRetrying(pszPath, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
+    if (IsOpen()) NotifyCreatedNew(pszPath);
     return IsOpen();
 }
 
@@ -111,6 +113,12 @@ bool File::SetWriteTime(const FileTime& time) {
     return IsOpen() && ::futimens(m_fd, times) == 0;
 }
 
+bool File::IsAt(const char* pszPath) {
+    struct stat mine, named;
+    return IsOpen() && ::fstat(m_fd, &mine) == 0 && ::lstat(pszPath, &named) == 0 && mine.st_dev == named.st_dev &&
+           mine.st_ino == named.st_ino;
+}
+
 bool FileExists(const char* pszPath) {
     struct stat st;
     return ::stat(pszPath, &st) == 0;
@@ -156,6 +164,11 @@ bool FileSetReadOnly(const char* pszPath, bool bReadOnly) {
     if (::stat(pszPath, &st) != 0) return false;
     mode_t mode = bReadOnly ? (st.st_mode & ~mode_t(0222)) : (st.st_mode | 0200);
     return ::chmod(pszPath, mode & 07777) == 0;
+}
+
+bool FileIsReadOnly(const char* pszPath) {
+    struct stat st;
+    return ::stat(pszPath, &st) == 0 && (st.st_mode & S_IWUSR) == 0;
 }
 
 }  // namespace platform

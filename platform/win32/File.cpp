@@ -1,5 +1,7 @@
 #include "platform/File.h"
-#include <windows.h>
+#include "platform/CreatedNew.h"
+#include "platform/Dbcs.h"
+#include "platform/win32/FileSystemCalls.h"
 
 namespace platform {
 
@@ -7,8 +9,86 @@ namespace {
 
 HANDLE Handle(void* p) { return static_cast<HANDLE>(p); }
 
+// The 95/98/ME family refuses FILE_SHARE_DELETE as an invalid parameter; there
+// nobody can delete an open file anyway, so the open goes on without it.
 HANDLE OpenWith(const char* pszPath, DWORD dwAccess, DWORD dwShare, DWORD dwDisposition) {
-    return CreateFileA(pszPath, dwAccess, dwShare, nullptr, dwDisposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = FileSystemCalls().Open(pszPath, dwAccess, dwShare, dwDisposition);
+    if (h == INVALID_HANDLE_VALUE && (dwShare & FILE_SHARE_DELETE) && GetLastError() == ERROR_INVALID_PARAMETER)
+        h = FileSystemCalls().Open(pszPath, dwAccess, dwShare & ~DWORD(FILE_SHARE_DELETE), dwDisposition);
+    return h;
+}
+
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool SameIndex(HANDLE hA, HANDLE hB) {
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return FileSystemCalls().QueryInformation(hA, &a) && FileSystemCalls().QueryInformation(hB, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The one spelling of an existing file's path: full, every part in its short 8.3
+// form as the volume stores it. Empty when the file does not exist.
+std::string CanonicalName(const char* pszPath) {
+    char szFull[MAX_PATH], szShort[MAX_PATH];
+    char* pszPart = nullptr;
+    DWORD n = GetFullPathNameA(pszPath, MAX_PATH, szFull, &pszPart);
+    if (n == 0 || n >= MAX_PATH || GetFileAttributesA(szFull) == INVALID_FILE_ATTRIBUTES) return std::string();
+    n = GetShortPathNameA(szFull, szShort, MAX_PATH);
+    // A volume without short names: the full name is the spelling.
+    return n == 0 || n >= MAX_PATH ? std::string(szFull) : std::string(szShort);
+}
+
+// Equal but for the case of single-byte letters; double-byte characters match byte for byte.
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+        if (IsLeadByte(ca)) {
+            if (ca != cb || i + 1 >= a.size() || a[i + 1] != b[i + 1]) return false;
+            ++i;
+            continue;
+        }
+        if (ca >= 'a' && ca <= 'z') ca = static_cast<unsigned char>(ca - 'a' + 'A');
+        if (cb >= 'a' && cb <= 'z') cb = static_cast<unsigned char>(cb - 'a' + 'A');
+        if (ca != cb) return false;
+    }
+    return true;
+}
+
+std::string FolderOf(const char* pszPath) {
+    size_t nEnd = 0;
+    for (size_t i = 0; pszPath[i]; ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(pszPath[i])) && pszPath[i + 1])
+            ++i;
+        else if (pszPath[i] == '\\' || pszPath[i] == '/' || pszPath[i] == ':')
+            nEnd = i + 1;
+    }
+    return std::string(pszPath, nEnd);
+}
+
+// Replacing without MoveFileEx: the old file steps aside under a free name first, so
+// that a failure can put it back; the new one is complete under its own name all along.
+bool ReplaceByMoves(const char* pszFrom, const char* pszTo) {
+    CFileSystemCalls& calls = FileSystemCalls();
+    if (GetFileAttributesA(pszTo) == INVALID_FILE_ATTRIBUTES) return calls.Move(pszFrom, pszTo) != FALSE;
+    const std::string strFolder = FolderOf(pszTo);
+    std::string strAside;
+    for (int nTry = 0; nTry < 64 && strAside.empty(); ++nTry) {
+        std::string strName = TemporaryName(strFolder, MAX_PATH);
+        if (strName.empty()) return false;
+        if (calls.Move(pszTo, strName.c_str()))
+            strAside = strName;
+        else if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    if (strAside.empty()) return false;
+    if (!calls.Move(pszFrom, pszTo)) {
+        calls.Move(strAside.c_str(), pszTo);
+        return false;
+    }
+    DeleteFileA(strAside.c_str());
+    return true;
 }
 
 FileTime FromFileTime(const FILETIME& ft) {
@@ -46,6 +126,7 @@ bool File::Create(const char* pszPath) {
 bool File::CreateNew(const char* pszPath) {
     Close();
     m_hFile = OpenWith(pszPath, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
+    if (IsOpen()) NotifyCreatedNew(pszPath);
     return IsOpen();
 }
 
@@ -104,6 +185,19 @@ bool File::SetWriteTime(const FileTime& time) {
     return IsOpen() && SetFileTime(Handle(m_hFile), nullptr, nullptr, &ft);
 }
 
+// While this handle is open, NT lets nobody delete or rename the file (no
+// FILE_SHARE_DELETE), so its name can only be its own. The 95/98/ME family gives
+// no dependable index to compare; nothing there can be checked beyond the name.
+bool File::IsAt(const char* pszPath) {
+    if (!IsOpen()) return false;
+    if (FileSystemCalls().IsWin9x()) return FileExists(pszPath);
+    HANDLE hNamed = OpenWith(pszPath, 0, kShareAll, OPEN_EXISTING);
+    if (hNamed == INVALID_HANDLE_VALUE) return false;
+    bool bSame = SameIndex(Handle(m_hFile), hNamed);
+    CloseHandle(hNamed);
+    return bSame;
+}
+
 bool FileExists(const char* pszPath) {
     return GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES;
 }
@@ -113,29 +207,28 @@ bool FileRemove(const char* pszPath) {
 }
 
 bool FileReplace(const char* pszFrom, const char* pszTo) {
-    if (MoveFileExA(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING)) return true;
-    // Systems without MoveFileEx: remove the old file first.
+    if (FileSystemCalls().MoveEx(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING)) return true;
     if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-    DWORD dwAttr = GetFileAttributesA(pszTo);
-    if (dwAttr != INVALID_FILE_ATTRIBUTES && ((dwAttr & FILE_ATTRIBUTE_READONLY) || !DeleteFileA(pszTo)))
-        return false;
-    return MoveFileA(pszFrom, pszTo) != FALSE;
+    return ReplaceByMoves(pszFrom, pszTo);
 }
 
 bool FileMoveNew(const char* pszFrom, const char* pszTo) {
     return MoveFileA(pszFrom, pszTo) != FALSE;  // never replaces an existing file
 }
 
+// The 95/98/ME family may give two FAT files the same index, or one file two, so
+// there the names decide, each in its one spelling (long or short, any case).
 bool FilesAreSame(const char* pszA, const char* pszB) {
-    BY_HANDLE_FILE_INFORMATION a, b;
-    HANDLE hA = OpenWith(pszA, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    if (FileSystemCalls().IsWin9x()) {
+        const std::string strA = CanonicalName(pszA);
+        return !strA.empty() && EqualIgnoringCase(strA, CanonicalName(pszB));
+    }
+    HANDLE hA = OpenWith(pszA, 0, kShareAll, OPEN_EXISTING);
     if (hA == INVALID_HANDLE_VALUE) return false;
-    HANDLE hB = OpenWith(pszB, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+    HANDLE hB = OpenWith(pszB, 0, kShareAll, OPEN_EXISTING);
     bool bSame = false;
     if (hB != INVALID_HANDLE_VALUE) {
-        bSame = GetFileInformationByHandle(hA, &a) && GetFileInformationByHandle(hB, &b) &&
-                a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-                a.nFileIndexLow == b.nFileIndexLow;
+        bSame = SameIndex(hA, hB);
         CloseHandle(hB);
     }
     CloseHandle(hA);
@@ -148,7 +241,8 @@ bool FileGetWriteTime(const char* pszPath, FileTime* pTime) {
 }
 
 bool FileSetWriteTime(const char* pszPath, const FileTime& time) {
-    HANDLE h = OpenWith(pszPath, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    // GENERIC_WRITE: FILE_WRITE_ATTRIBUTES is an NT right only.
+    HANDLE h = OpenWith(pszPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (h == INVALID_HANDLE_VALUE) return false;
     FILETIME ft = ToFileTime(time);
     bool bDone = SetFileTime(h, nullptr, nullptr, &ft) != FALSE;
@@ -162,6 +256,11 @@ bool FileSetReadOnly(const char* pszPath, bool bReadOnly) {
     dwAttr = bReadOnly ? (dwAttr | FILE_ATTRIBUTE_READONLY) : (dwAttr & ~DWORD(FILE_ATTRIBUTE_READONLY));
     if (dwAttr == 0) dwAttr = FILE_ATTRIBUTE_NORMAL;
     return SetFileAttributesA(pszPath, dwAttr) != FALSE;
+}
+
+bool FileIsReadOnly(const char* pszPath) {
+    DWORD dwAttr = GetFileAttributesA(pszPath);
+    return dwAttr != INVALID_FILE_ATTRIBUTES && (dwAttr & FILE_ATTRIBUTE_READONLY);
 }
 
 }  // namespace platform

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <atomic>
 #include <string>
-#include <thread>
+#include "tests/support/TestThread.h"
 
 namespace {
 struct SeenBox {
@@ -29,7 +29,7 @@ SeenBox ShowAndCloseWarning(UINT nStringId, const char* pszCaption)
     SeenBox seen;
     std::atomic<bool> bDone{false};
     const DWORD dwThreadId = GetCurrentThreadId();
-    std::thread closer([&] {
+    CTestThread closer([&] {
         const DWORD dwStart = GetTickCount();
         while (!bDone && GetTickCount() - dwStart < 20000) {
             HWND hWndBox = nullptr;

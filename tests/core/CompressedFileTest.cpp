@@ -9,6 +9,12 @@
 
 #include <cstring>
 #include <random>
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -353,6 +359,108 @@ TEST_F(ExpandTest, KeepingExistingTargetsNeverReplacesOne) {
     ASSERT_TRUE(f.Expand(out.Path().c_str(), CCompressedFile::kKeepExisting));
     EXPECT_EQ(Read(out / "a.txt"), "new text");
     EXPECT_EQ(out.List(), "a.txt");
+}
+
+// What a stranger sharing the output folder does: the moment the temporary file is
+// made, it puts a link to its own file (natively) or a file of its own at that name.
+std::string g_strVictim;
+std::string g_strPlantedAt;
+
+void PlantAtTemporaryName(const char* pszPath) {
+    if (!platform::FileRemove(pszPath)) return;  // Windows: an open file cannot be removed
+#ifdef _WIN32
+    SzddWriteFile(pszPath, "planted");
+#else
+    if (::symlink(g_strVictim.c_str(), pszPath) != 0) return;
+#endif
+    g_strPlantedAt = pszPath;
+}
+
+TEST_F(ExpandTest, NothingPutAtTheTemporaryNameReceivesTheData) {
+    TestFolder other;
+    g_strVictim = other / "victim.txt";
+    g_strPlantedAt.clear();
+    ASSERT_TRUE(SzddWriteFile(g_strVictim, "victim"));
+    std::string src = dir / "A.TX_";
+    ASSERT_TRUE(SzddWriteCompressedFile(src, "expanded"));
+    CCompressedFile f(src.c_str());
+    platform::CreatedNewHook pfnPrevious = platform::SetCreatedNewHook(&PlantAtTemporaryName);
+    const bool bDone = f.Expand("");
+    platform::SetCreatedNewHook(pfnPrevious);
+
+    EXPECT_EQ(Read(g_strVictim), "victim");
+    if (g_strPlantedAt.empty()) {
+        EXPECT_TRUE(bDone);
+        EXPECT_EQ(Read(dir / "A.txt"), "expanded");
+        EXPECT_EQ(dir.List(), "A.TX_|A.txt");
+    } else {
+        // Its own handle wrote a file that no longer has a name: a clean failure that
+        // leaves the stranger's entry alone and no target.
+        EXPECT_FALSE(bDone);
+        EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailTargetUnwritable);
+        EXPECT_EQ(Read(dir / "A.txt"), "<missing>");
+        EXPECT_TRUE(platform::FileExists(g_strPlantedAt.c_str()));
+    }
+}
+
+// Folders nested to the length asked for, each part short enough for every file system.
+std::string MakeFolderOfLength(const std::string& strBase, char chSep, size_t nLength) {
+    std::string strFolder = strBase;
+    while (strFolder.size() < nLength) {
+        size_t nPart = std::min<size_t>(100, nLength - strFolder.size() - 1);
+        if (nPart == 0) return std::string();
+        strFolder += std::string(nPart, 'd');
+#ifdef _WIN32
+        if (!CreateDirectoryA(strFolder.c_str(), nullptr)) return std::string();
+#else
+        if (::mkdir(strFolder.c_str(), 0777) != 0) return std::string();
+#endif
+        strFolder += chSep;
+    }
+    return strFolder.size() == nLength ? strFolder : std::string();
+}
+
+TEST_F(ExpandTest, EveryOutputNameShorterThan260BytesExpands) {
+    std::string src = dir / "A.TX_";
+    ASSERT_TRUE(SzddWriteCompressedFile(src, "fits"));
+    for (size_t nLength = 254; nLength < 260; ++nLength) {
+        TestFolder out;
+        // "A.txt" fills the rest, far shorter than the usual temporary name.
+        std::string strFolder = MakeFolderOfLength(out.Path(), out.Separator(), nLength - 5);
+        if (strFolder.empty()) GTEST_SKIP() << "the system makes no folder of " << nLength - 5 << " bytes";
+        CCompressedFile f(src.c_str());
+        ASSERT_TRUE(f.Expand(strFolder.c_str())) << nLength << " failure " << f.LastFailure();
+        EXPECT_EQ(std::strlen(f.m_szOutputPath), nLength);
+        EXPECT_EQ(Read(f.m_szOutputPath), "fits");
+    }
+    // One byte more no longer fits.
+    TestFolder out;
+    std::string strFolder = MakeFolderOfLength(out.Path(), out.Separator(), 255);
+    if (strFolder.empty()) return;
+    CCompressedFile f(src.c_str());
+    EXPECT_FALSE(f.Expand(strFolder.c_str()));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailNameTooLong);
+}
+
+TEST_F(ExpandTest, ReadOnlyTargetIsRefusedAndKept) {
+    std::string src = dir / "README.TX_";
+    ASSERT_TRUE(SzddWriteCompressedFile(src, "new"));
+    std::string target = dir / "README.txt";
+    ASSERT_TRUE(SzddWriteFile(target, "old"));
+    ASSERT_TRUE(platform::FileSetReadOnly(target.c_str(), true));
+    EXPECT_TRUE(platform::FileIsReadOnly(target.c_str()));
+    CCompressedFile f(src.c_str());
+    EXPECT_FALSE(f.Expand(""));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailTargetReadOnly);
+    EXPECT_STREQ(f.m_szOutputPath, "");
+    EXPECT_EQ(Read(target), "old");
+    EXPECT_EQ(dir.List(), "README.TX_|README.txt");
+
+    // Writable again, it is replaced.
+    ASSERT_TRUE(platform::FileSetReadOnly(target.c_str(), false));
+    EXPECT_FALSE(platform::FileIsReadOnly(target.c_str()));
+    EXPECT_TRUE(f.Expand(""));
+    EXPECT_EQ(Read(target), "new");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 // windows, and file contents. Every wait is bounded.
 #pragma once
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -142,6 +144,47 @@ private:
 };
 
 // Waits until the condition holds; false at the time limit.
+// The Windows versions that Wine reports to zorvane.exe in the tests run under
+// each: the prefix's own, and the oldest systems the program is made for.
+inline const char* const kReportedVersions[] = {"", "win95", "win98", "nt40"};
+
+inline std::string ReportedVersionName(const testing::TestParamInfo<const char*>& info)
+{
+    return *info.param ? info.param : "default";
+}
+
+// Makes Wine report the version (empty: the prefix's own) to every zorvane.exe
+// started while this lives.
+class ReportedVersion {
+public:
+    explicit ReportedVersion(const char* pszVersion)
+    {
+        if (!*pszVersion)
+            return;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_hKey, nullptr) !=
+            ERROR_SUCCESS)
+            return;
+        m_bSet = RegSetValueExA(m_hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(pszVersion),
+                                static_cast<DWORD>(strlen(pszVersion) + 1)) == ERROR_SUCCESS;
+    }
+    ~ReportedVersion()
+    {
+        if (!m_hKey)
+            return;
+        RegDeleteValueA(m_hKey, "Version");
+        RegCloseKey(m_hKey);
+    }
+    ReportedVersion(const ReportedVersion&) = delete;
+    ReportedVersion& operator=(const ReportedVersion&) = delete;
+
+    bool IsOk(const char* pszVersion) const { return !*pszVersion || m_bSet; }
+
+private:
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\zorvane.exe";
+    HKEY m_hKey = nullptr;
+    bool m_bSet = false;
+};
+
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs)
 {
     const DWORD dwStart = GetTickCount();

@@ -3,8 +3,10 @@
 #include "resource.h"
 #include "tests/e2e/E2eSupport.h"
 #include "tests/szdd/SzddWriter.h"
+#include "ui/main/DiskSpace.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <cstdlib>
 
 namespace {
 
@@ -53,6 +55,18 @@ public:
         return szText;
     }
 
+    std::string StatusPart(HWND hWndStatus, int nPart) const
+    {
+        const char zero = '\0';
+        SIZE_T done = 0;
+        WriteProcessMemory(m_hProcess, m_pRemote, &zero, 1, &done);
+        SendMessageA(hWndStatus, SB_GETTEXTA, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(m_pRemote));
+        char szText[kSize] = {};
+        if (!ReadProcessMemory(m_hProcess, m_pRemote, szText, kSize - 1, &done))
+            return "<read failed>";
+        return szText;
+    }
+
 private:
     enum : size_t { kSize = 4096 };
     HWND m_hWndList;
@@ -60,8 +74,33 @@ private:
     char* m_pRemote = nullptr;
 };
 
-TEST(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
+// The numbers of a drive text: free and total KByte, and the percentage free.
+std::vector<long long> Numbers(const std::string& text)
 {
+    std::vector<long long> numbers;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            continue;
+        size_t end = i;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+            ++end;
+        numbers.push_back(std::atoll(text.substr(i, end - i).c_str()));
+        i = end;
+    }
+    return numbers;
+}
+
+class MainWindowTest : public testing::TestWithParam<const char*> {
+protected:
+    e2e::ReportedVersion m_version{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, MainWindowTest, testing::ValuesIn(e2e::kReportedVersions),
+                         e2e::ReportedVersionName);
+
+TEST_P(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
+{
+    ASSERT_TRUE(m_version.IsOk(GetParam())) << "cannot set the reported version " << GetParam();
     e2e::TempFolder folder;
     ASSERT_TRUE(folder.IsValid());
     ASSERT_EQ(folder.Path().find(' '), std::string::npos) << "the command line splits names at spaces";
@@ -96,6 +135,31 @@ TEST(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
         for (size_t nColumn = 0; nColumn < expected[nRow].size(); ++nColumn)
             EXPECT_EQ(list.Cell(nRow, static_cast<int>(nColumn)), expected[nRow][nColumn])
                 << "row " << nRow << ", column " << nColumn;
+
+    // The drive of the Windows folder. The free space may change meanwhile on a shared
+    // disk; its total may not.
+    char szWindows[MAX_PATH] = {};
+    GetWindowsDirectoryA(szWindows, MAX_PATH);
+    const std::string root = std::string(szWindows).substr(0, 3);
+    const std::string expectedDrive = DriveText(root.c_str(), DiskSpaceQueries());
+    HWND hWndStatus = GetDlgItem(hWndMain, IDC_STATUSBAR);
+    ASSERT_NE(hWndStatus, nullptr);
+    const std::string drive = list.StatusPart(hWndStatus, 1);
+    const std::string head = expectedDrive.substr(0, expectedDrive.find_first_of("0123456789"));
+    EXPECT_EQ(drive.substr(0, head.size()), head) << drive;
+    const std::vector<long long> numbers = Numbers(drive), expectedNumbers = Numbers(expectedDrive);
+    ASSERT_EQ(numbers.size(), 3u) << drive;
+    ASSERT_EQ(expectedNumbers.size(), 3u) << expectedDrive;
+    if (std::string(GetParam()) == "win95") {
+        // The first Windows 95 has only the 32-bit query, which tells of 2 GB at most.
+        EXPECT_LE(numbers[1], 2097152) << drive;
+        EXPECT_LE(numbers[0], numbers[1]) << drive;
+        EXPECT_EQ(numbers[2], numbers[1] ? numbers[0] * 100 / numbers[1] : 0) << drive;
+    } else {
+        EXPECT_EQ(numbers[1], expectedNumbers[1]) << drive;
+        EXPECT_LE(std::llabs(numbers[0] - expectedNumbers[0]), expectedNumbers[1] / 100 + 1) << drive;
+        EXPECT_LE(std::llabs(numbers[2] - expectedNumbers[2]), 1) << drive;
+    }
 
     PostMessageA(hWndMain, WM_CLOSE, 0, 0);
     ASSERT_TRUE(program.Wait());

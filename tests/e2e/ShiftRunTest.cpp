@@ -50,10 +50,12 @@ std::vector<std::string> Sorted(std::vector<std::string> names)
     return names;
 }
 
-class ShiftRun : public testing::Test {
+// Each case runs with every reported Windows version.
+class ShiftRun : public testing::TestWithParam<const char*> {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(m_version.IsOk(GetParam())) << "cannot set the reported version " << GetParam();
         ASSERT_TRUE(e2e::FileExists(e2e::ProgramPath())) << e2e::ProgramPath();
         ASSERT_TRUE(m_folder.IsValid());
     }
@@ -68,12 +70,15 @@ protected:
         ASSERT_TRUE(m_process.WaitWatchingWindows(&m_bSawWindow)) << "the program did not end";
     }
 
+    e2e::ReportedVersion m_version{GetParam()};
     e2e::TempFolder m_folder;
     e2e::Process m_process;
     bool m_bSawWindow = false;
 };
 
-TEST_F(ShiftRun, ExpandsEveryNamedFileBesideItselfShowsNothingAndReportsTheMissingOne)
+INSTANTIATE_TEST_SUITE_P(Versions, ShiftRun, testing::ValuesIn(e2e::kReportedVersions), e2e::ReportedVersionName);
+
+TEST_P(ShiftRun, ExpandsEveryNamedFileBesideItselfShowsNothingAndReportsTheMissingOne)
 {
     const std::string soft = "ソフト";  // ソ ends in the byte 0x5C
     ASSERT_EQ(soft.substr(0, 2), "\x83\x5C");
@@ -116,7 +121,7 @@ TEST_F(ShiftRun, ExpandsEveryNamedFileBesideItselfShowsNothingAndReportsTheMissi
     EXPECT_EQ(Sorted(e2e::ListFolder(spaced)), Sorted({"NOTE.TX_", "NOTE.txt"}));
 }
 
-TEST_F(ShiftRun, ExitCodeIsZeroWhenEveryFileExpanded)
+TEST_P(ShiftRun, ExitCodeIsZeroWhenEveryFileExpanded)
 {
     const Bytes first = MakeData(6, 4096), second = MakeData(7, 1);
     ASSERT_TRUE(WriteCompressed(m_folder / "A.HL_", first));
@@ -130,14 +135,14 @@ TEST_F(ShiftRun, ExitCodeIsZeroWhenEveryFileExpanded)
     EXPECT_EQ(ReadBytes(m_folder / "B.wav"), second);
 }
 
-TEST_F(ShiftRun, WithoutNamesEndsAtOnceWithZeroAndShowsNothing)
+TEST_P(ShiftRun, WithoutNamesEndsAtOnceWithZeroAndShowsNothing)
 {
     RunWithKeys({VK_SHIFT}, "");
     EXPECT_FALSE(m_bSawWindow);
     EXPECT_EQ(m_process.ExitCode(), 0u);
 }
 
-TEST_F(ShiftRun, ShiftWithCtrlExpandsBesideTheSourceWithoutAskingForAFolder)
+TEST_P(ShiftRun, ShiftWithCtrlExpandsBesideTheSourceWithoutAskingForAFolder)
 {
     const Bytes data = MakeData(8, 12000);
     ASSERT_TRUE(WriteCompressed(m_folder / "DOC.DO_", data));

@@ -7,7 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
+#include "tests/support/TestThread.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs)
     while (!condition()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Sleep(10);
     }
     return true;
 }
@@ -95,7 +95,7 @@ INT_PTR RunModal(CAboutDlg& dlg, const std::function<void(HWND hDlg, DWORD threa
 {
     const DWORD threadId = GetCurrentThreadId();
     std::atomic<bool> found{false};
-    std::thread driver([&] {
+    CTestThread driver([&] {
         HWND hDlg = nullptr;
         if (!WaitFor([&] { return (hDlg = FindDialog(threadId, "Zorvane")) != nullptr; }))
             return;

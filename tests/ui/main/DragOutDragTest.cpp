@@ -4,8 +4,7 @@
 #include "tests/ui/main/ExtensionTestHarness.h"
 #include <shellapi.h>
 #include <atomic>
-#include <chrono>
-#include <thread>
+#include "tests/support/TestThread.h"
 
 namespace {
 
@@ -158,7 +157,7 @@ void SendKey(WORD wVk, bool bUp)
 // Paces the input as a hand does; the waits that matter are on conditions.
 void Pause(int nMs)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(nMs));
+    Sleep(nMs);
 }
 
 bool WaitFor(const std::function<bool()>& condition, int nTimeoutMs)
@@ -262,7 +261,7 @@ protected:
         const POINT ptMain = {rcMain.right + 30, (rcMain.top + rcMain.bottom) / 2};
 
         DragRun run{ptRow, window.Centre(), ptMain, ending, &target};
-        std::thread input([&run] { run(); });
+        CTestThread input([&run] { run(); });
         const bool bFinished = CDrivenMainDlg::PumpUntil([&] { return run.bDone.load(); }, 15000);
         input.join();
         CDrivenMainDlg::PumpUntil([] { return false; }, 300);

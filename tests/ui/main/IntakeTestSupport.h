@@ -12,7 +12,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
+#include "tests/support/TestThread.h"
 #include <vector>
 
 namespace intake_test {
@@ -293,7 +293,7 @@ public:
 private:
     std::atomic<bool> m_bFound{false};
     std::atomic<bool> m_bStuck{false};
-    std::thread m_thread;
+    CTestThread m_thread;
 };
 
 // Confirms the folder picker with the folder selected.

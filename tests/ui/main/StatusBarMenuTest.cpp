@@ -191,7 +191,7 @@ TEST(StatusBarMenuTest, FollowsTheRealMenuOpenedFromTheKeyboard)
         // Alt+F opens the File menu, Down moves to its second item, Esc twice leaves.
         std::atomic<bool> bDone{false};
         const HWND hWndStatus = d.m_hWndStatus;
-        std::thread keys([&] {
+        CTestThread keys([&] {
             auto waitFor = [&](const std::string& text) {
                 for (int i = 0; i < 250; ++i) {
                     if (StatusText(hWndStatus, 0) == text)
