@@ -4,11 +4,13 @@
 # shellcheck shell=bash
 
 ZV_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# The arguments of the script that sources this file, for its restart by zv_ensure_locale.
+ZV_SCRIPT_ARGS=("$@")
 BUILD_ROOT=${BUILD_ROOT:-$ZV_REPO/build}
 ZV_JOBS=${ZV_JOBS:-2}
 ZV_WINE64=/usr/lib/wine/wine64
 ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
-    wine wine64 xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3)
+    wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3)
 
 # DLLs that every Windows installation has; the program and the tests may import only these.
 ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
@@ -52,19 +54,25 @@ zv_install_packages() {
     apt-get install -y -q "${missing[@]}" </dev/null
 }
 
-# Generates the Japanese UTF-8 locale (code page 932 under Wine) when it is missing.
+# Generates the Japanese UTF-8 locale (code page 932 under Wine) when it is missing, then
+# starts the script again: a running shell does not see a locale added after its start
+# (the C library keeps what it read of the locales then), and would warn each time the
+# Wine commands' locale is set.
 zv_ensure_locale() {
     locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' && return 0
+    [ -z "${ZV_LOCALE_MADE:-}" ] || zv_die "the ja_JP.UTF-8 locale is still missing after its generation"
     if [ "$(id -u)" -ne 0 ]; then
         zv_die "the ja_JP.UTF-8 locale is missing; as root run: localedef -i ja_JP -f UTF-8 ja_JP.UTF-8"
     fi
     zv_log "Generating the ja_JP.UTF-8 locale"
     if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
         sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-        locale-gen
+        locale-gen >/dev/null
     else
         localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
     fi
+    export ZV_LOCALE_MADE=1
+    exec "$0" "${ZV_SCRIPT_ARGS[@]}"
 }
 
 zv_setup() {
@@ -88,27 +96,42 @@ zv_wine_wait() {
     timeout "${1:-60}" wineserver -w || zv_log "warning: Wine processes of $WINEPREFIX still running"
 }
 
-# Makes the private Wine prefix once: 64-bit, with the dialog font mapped to an installed
-# one, and with Wine drawing the title bars itself (the private X server has no window manager).
+# What the private Wine prefix needs, one "KEY|VALUE|DATA" a line (no VALUE: the key's
+# default value):
+# - the dialog font mapped to an installed one;
+# - Wine drawing the title bars itself (the private X server has no window manager);
+# - Wine's own fonts (fonts-wine), among them "Marlett", whose symbols Wine draws on the
+#   title-bar buttons. Debian's Wine looks for them in "<data folder>\..\fonts", a name
+#   that its own file lookup refuses, so without this path it finds none of them and the
+#   buttons show the letters that stand for the symbols;
+# - the types of the extension table that a program of Wine's opens.
+ZV_WINE_SETTINGS='HKCU\Software\Wine\Fonts\Replacements|ＭＳ Ｐ明朝|IPAPMincho
+HKCU\Software\Wine\Fonts\Replacements|MS PMincho|IPAPMincho
+HKCU\Software\Wine\X11 Driver|Decorated|N
+HKCU\Software\Wine\Fonts|Path|Z:\usr\share\wine\fonts
+HKCR\.txt||txtfile
+HKCR\.htm||htmlfile'
+
+# Makes the private Wine prefix once and applies ZV_WINE_SETTINGS to it. A copy of the
+# settings in the prefix records that they are in place, so a ready prefix costs one read.
 zv_wine_prefix() {
     zv_wine_env
+    local applied=$WINEPREFIX/zorvane-settings key value data
     if [ ! -f "$WINEPREFIX/user.reg" ]; then
         zv_log "Making the Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
         timeout 300 "$ZV_WINE64" wineboot -i </dev/null >/dev/null 2>&1 || zv_die "wineboot failed"
         zv_wine_wait 120
     fi
-    grep -q '"Decorated"="N"' "$WINEPREFIX/user.reg" && grep -q '"MS PMincho"="IPAPMincho"' "$WINEPREFIX/user.reg" &&
-        grep -qF '"\xff2d\xff33 \xff30\x660e\x671d"="IPAPMincho"' "$WINEPREFIX/user.reg" && return 0
-    local key='HKCU\Software\Wine\Fonts\Replacements' name
-    for name in 'ＭＳ Ｐ明朝' 'MS PMincho'; do
-        timeout 120 "$ZV_WINE64" reg add "$key" /v "$name" /t REG_SZ /d IPAPMincho /f </dev/null >/dev/null 2>&1 ||
-            zv_die "cannot set the font replacement $name"
-    done
-    timeout 120 "$ZV_WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f \
-        </dev/null >/dev/null 2>&1 || zv_die "cannot set the X11 driver settings"
+    [ -f "$applied" ] && [ "$(<"$applied")" = "$ZV_WINE_SETTINGS" ] && return 0
+    while IFS='|' read -r key value data; do
+        local name=(/ve)
+        [ -z "$value" ] || name=(/v "$value")
+        timeout 120 "$ZV_WINE64" reg add "$key" "${name[@]}" /t REG_SZ /d "$data" /f </dev/null >/dev/null 2>&1 ||
+            zv_die "cannot set $key $value in the Wine prefix"
+    done <<<"$ZV_WINE_SETTINGS"
     zv_wine_wait 120
-    grep -q 'IPAPMincho' "$WINEPREFIX/user.reg" || zv_die "font replacements missing from $WINEPREFIX/user.reg"
+    printf '%s' "$ZV_WINE_SETTINGS" >"$applied"
 }
 
 # Runs a Windows program under wine64: zv_wine_run SECONDS PROGRAM.exe [ARG...]

@@ -355,12 +355,41 @@ void CMainDlg::OnItemActivate()
         ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
         return;
     }
-    OpenWithShell(file.m_szOutputPath);
+
+    const INT_PTR nResult = OpenWithShell(file.m_szOutputPath);
+    if (nResult > 32)
+        return;
+    // A type that no program claims goes to the system's "open with", as the shell's own
+    // double-click does; the user hears of every other failure.
+    if (nResult == SE_ERR_NOASSOC && OfferOpenWith(file.m_szOutputPath))
+        return;
+    ShowWarning(CWinApp::ResourceInstance(), IDS_OPEN_FAILED, kExpandErrorCaption, m_hWnd);
 }
 
-void CMainDlg::OpenWithShell(const char* pszPath)
+INT_PTR CMainDlg::OpenWithShell(const char* pszPath)
 {
-    ShellExecuteA(nullptr, "open", pszPath, nullptr, nullptr, SW_SHOWNORMAL);
+    return reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", pszPath, nullptr, nullptr, SW_SHOWNORMAL));
+}
+
+bool CMainDlg::OfferOpenWith(const char* pszPath)
+{
+    // The shell registers its "open with" for unclaimed types as the verb "openas" of the
+    // class "Unknown" (rundll32 with OpenAs_RunDLL since Windows 95). Only a registered one
+    // is run: Wine registers none, and without the key it would try the file as a program.
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\openas", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = m_hWnd;
+    info.lpVerb = "openas";
+    info.lpFile = pszPath;
+    info.lpClass = "Unknown";
+    info.nShow = SW_SHOWNORMAL;
+    return ShellExecuteExA(&info) != FALSE;
 }
 
 void CMainDlg::OnDestroy()

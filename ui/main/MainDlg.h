@@ -58,8 +58,12 @@ protected:
     void OnHelpContents();
     void OnAbout();
     void OnItemActivate();
-    // Opens an expanded copy with the program associated with it; the shell's "open" verb.
-    virtual void OpenWithShell(const char* pszPath);
+    // Opens an expanded copy with the program associated with it (the shell's "open"
+    // verb); returns the shell's result, above 32 when a program was started.
+    virtual INT_PTR OpenWithShell(const char* pszPath);
+    // Offers the system's own choice of a program for a file that none claims; false
+    // when the system has no such choice or it could not be started.
+    virtual bool OfferOpenWith(const char* pszPath);
 
     // Status bar, menu help and destination folder
     int OnCreate(CREATESTRUCTA* pCreate);

@@ -1,12 +1,14 @@
 // The main window's expand command and the opening of a row through the temporary folder.
 #include "tests/szdd/SzddWriter.h"
 #include "tests/ui/main/MainDlgTestHarness.h"
+#include <shellapi.h>
 
 namespace {
 
 const char kExpandCaption[] = "ファイル展開エラー";
 const char kNoExtensionText[] = "展開するファイルの拡張子が特定されていません。\n拡張子を特定してからやり直してください。";
 const char kFailedText[] = "展開できなかったファイルがあります。\nそれらのファイルはリストに残っています。";
+const char kOpenFailedText[] = "ファイルを開けませんでした。\nこのファイルを開くプログラムを確認してください。";
 
 std::string ReadAll(const std::string& path)
 {
@@ -190,6 +192,7 @@ TEST_F(MainDlgExpandTest, ActivationExpandsIntoTheTemporaryFolderAndOpensTheCopy
     });
     EXPECT_TRUE(dlg.m_boxes.empty());
     EXPECT_EQ(dlg.m_opened, (std::vector<std::string>{copy, copy}));
+    EXPECT_TRUE(dlg.m_openedWith.empty());
     EXPECT_EQ(firstCopy, Content(1));
     EXPECT_EQ(ReadAll(copy), Content(1));
     DeleteFileA(copy.c_str());
@@ -233,6 +236,144 @@ TEST_F(MainDlgExpandTest, ActivationThatCannotExpandWarnsAndOpensNothing)
     ASSERT_EQ(dlg.m_boxes.size(), 1u);
     EXPECT_EQ(dlg.m_boxes[0].caption, kExpandCaption);
     EXPECT_TRUE(dlg.m_boxes[0].HasText(kFailedText));
+}
+
+// Runs the window on the files and activates the first row; returns the copy's path.
+std::string ActivateFirstRow(CScriptedMainDlg& dlg, const std::vector<std::string>& paths)
+{
+    dlg.m_arrStartFiles = paths;
+    std::string copy;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        d.Select({0});
+        d.Activate();
+        copy = d.m_apFiles[0]->m_szOutputPath;
+    });
+    return copy;
+}
+
+void ExpectOneOpenFailedWarning(const std::vector<SeenBox>& boxes)
+{
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, kExpandCaption);
+    EXPECT_TRUE(boxes[0].HasText(kOpenFailedText));
+}
+
+TEST_F(MainDlgExpandTest, ActivationOfATypeNoProgramClaimsOffersTheSystemsOpenWith)
+{
+    CScriptedMainDlg dlg;
+    dlg.m_nOpenResult = SE_ERR_NOASSOC;
+    const std::string copy = ActivateFirstRow(dlg, Make({"ZVNOASSOC" + std::to_string(GetCurrentProcessId()) + ".tx_"}));
+    EXPECT_EQ(dlg.m_opened, (std::vector<std::string>{copy}));
+    EXPECT_EQ(dlg.m_openedWith, (std::vector<std::string>{copy}));
+    EXPECT_TRUE(dlg.m_boxes.empty());
+    DeleteFileA(copy.c_str());
+}
+
+TEST_F(MainDlgExpandTest, ActivationWarnsWhenNoProgramClaimsTheTypeAndTheSystemOffersNoOpenWith)
+{
+    CScriptedMainDlg dlg;
+    dlg.m_nOpenResult = SE_ERR_NOASSOC;
+    dlg.m_bOpenWithOffered = false;
+    const std::string copy = ActivateFirstRow(dlg, Make({"ZVNOCHOICE" + std::to_string(GetCurrentProcessId()) + ".tx_"}));
+    EXPECT_EQ(dlg.m_openedWith, (std::vector<std::string>{copy}));
+    ExpectOneOpenFailedWarning(dlg.m_boxes);
+    // The copy stays, as after an open that worked.
+    EXPECT_EQ(ReadAll(copy), Content(0));
+    DeleteFileA(copy.c_str());
+}
+
+TEST_F(MainDlgExpandTest, ActivationWarnsOnEveryOtherFailureOfTheOpenWithoutOfferingOpenWith)
+{
+    const auto paths = Make({"ZVOPENFAIL" + std::to_string(GetCurrentProcessId()) + ".tx_"});
+    // 32 is the last value that means failure.
+    const std::vector<INT_PTR> failures = {0, SE_ERR_FNF, SE_ERR_ACCESSDENIED, SE_ERR_DDEFAIL, SE_ERR_DLLNOTFOUND};
+    CScriptedMainDlg dlg;
+    dlg.m_arrStartFiles = paths;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        d.Select({0});
+        for (INT_PTR nFailure : failures) {
+            d.m_nOpenResult = nFailure;
+            d.Activate();
+        }
+    });
+    EXPECT_EQ(dlg.m_opened.size(), failures.size());
+    EXPECT_TRUE(dlg.m_openedWith.empty());
+    ASSERT_EQ(dlg.m_boxes.size(), failures.size());
+    for (const SeenBox& box : dlg.m_boxes)
+        EXPECT_TRUE(box.HasText(kOpenFailedText));
+    DeleteFileA(dlg.m_opened.empty() ? "" : dlg.m_opened[0].c_str());
+}
+
+// The main window with the real shell calls behind activation.
+class CRealShellMainDlg : public CScriptedMainDlg {
+protected:
+    INT_PTR OpenWithShell(const char* pszPath) override { return CMainDlg::OpenWithShell(pszPath); }
+    bool OfferOpenWith(const char* pszPath) override { return CMainDlg::OfferOpenWith(pszPath); }
+};
+
+bool SystemRegistersOpenWith()
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\openas", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
+// An "open with" of the class of unclaimed types, registered for one test: it copies
+// the file it is given to a marker file.
+class CRegisteredOpenWith {
+public:
+    explicit CRegisteredOpenWith(const std::string& marker)
+    {
+        const std::string command = "cmd.exe /c copy \"%1\" \"" + marker + "\"";
+        HKEY hKey = nullptr;
+        m_bMade = RegCreateKeyExA(HKEY_CLASSES_ROOT, "Unknown\\shell\\openas\\command", 0, nullptr, 0, KEY_WRITE,
+                                  nullptr, &hKey, nullptr) == ERROR_SUCCESS;
+        if (m_bMade) {
+            RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                           static_cast<DWORD>(command.size() + 1));
+            RegCloseKey(hKey);
+        }
+    }
+    ~CRegisteredOpenWith()
+    {
+        for (const char* pszKey : {"Unknown\\shell\\openas\\command", "Unknown\\shell\\openas", "Unknown\\shell", "Unknown"})
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, pszKey);
+    }
+    CRegisteredOpenWith(const CRegisteredOpenWith&) = delete;
+    CRegisteredOpenWith& operator=(const CRegisteredOpenWith&) = delete;
+
+    bool m_bMade = false;
+};
+
+TEST_F(MainDlgExpandTest, UnclaimedTypeEndsInTheWarningWhereTheSystemRegistersNoOpenWith)
+{
+    if (SystemRegistersOpenWith())
+        GTEST_SKIP() << "this system registers an \"open with\"; it would be shown";
+    CRealShellMainDlg dlg;
+    const std::string copy = ActivateFirstRow(dlg, Make({"ZVUNCLAIMED" + std::to_string(GetCurrentProcessId()) + ".qq_"}));
+    ExpectOneOpenFailedWarning(dlg.m_boxes);
+    EXPECT_EQ(ReadAll(copy), Content(0));
+    DeleteFileA(copy.c_str());
+}
+
+TEST_F(MainDlgExpandTest, UnclaimedTypeGoesToTheOpenWithThatTheSystemRegisters)
+{
+    if (SystemRegistersOpenWith())
+        GTEST_SKIP() << "this system's own \"open with\" would be shown";
+    const std::string marker = m_src.Path("opened-with.txt");
+    CRegisteredOpenWith openWith(marker);
+    ASSERT_TRUE(openWith.m_bMade);
+    CRealShellMainDlg dlg;
+    const std::string copy = ActivateFirstRow(dlg, Make({"ZVUNCLAIMED" + std::to_string(GetCurrentProcessId()) + ".qq_"}));
+    EXPECT_TRUE(dlg.m_boxes.empty());
+    // The registered command runs apart from the window; its copy shows that it got the file.
+    const DWORD nStart = GetTickCount();
+    while (ReadAll(marker) != Content(0) && GetTickCount() - nStart < 30000)
+        Sleep(20);
+    EXPECT_EQ(ReadAll(marker), Content(0));
+    DeleteFileA(copy.c_str());
 }
 
 TEST_F(MainDlgExpandTest, ActivationWithoutSelectionDoesNothing)

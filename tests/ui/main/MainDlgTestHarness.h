@@ -130,7 +130,12 @@ public:
     }
 
     std::vector<SeenBox> m_boxes;
+    // The paths handed to the shell's open, and what the shell answers (a program started).
     std::vector<std::string> m_opened;
+    INT_PTR m_nOpenResult = 42;
+    // The paths handed to the system's "open with", and whether the system offers one.
+    std::vector<std::string> m_openedWith;
+    bool m_bOpenWithOffered = true;
 
 protected:
     BOOL OnInitDialog() override
@@ -152,7 +157,16 @@ protected:
         return 0;
     }
 
-    void OpenWithShell(const char* pszPath) override { m_opened.push_back(pszPath); }
+    INT_PTR OpenWithShell(const char* pszPath) override
+    {
+        m_opened.push_back(pszPath);
+        return m_nOpenResult;
+    }
+    bool OfferOpenWith(const char* pszPath) override
+    {
+        m_openedWith.push_back(pszPath);
+        return m_bOpenWithOffered;
+    }
 
 private:
     enum { kRunScriptMessage = WM_APP + 77, kTimeoutMs = 30000 };

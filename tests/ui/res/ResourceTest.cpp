@@ -269,6 +269,7 @@ TEST(Resources, StringTableHoldsEveryTextInTheAnsiCodePage)
          "ファイルが複数選択されているか、または選択されていません。\nファイルは1つだけ選択してください。"},
         {IDS_NO_FILE_TO_REMOVE, "消去するファイルが選択されていません。\nファイルを選択してからやり直してください。"},
         {IDS_EXPAND_FAILED, "展開できなかったファイルがあります。\nそれらのファイルはリストに残っています。"},
+        {IDS_OPEN_FAILED, "ファイルを開けませんでした。\nこのファイルを開くプログラムを確認してください。"},
         {IDS_HELP_FILE_MENU, "ファイルをオープンしたり、アプリケーションを終了するコマンドです。"},
         {IDS_HELP_EDIT_MENU, "ファイルの編集に関するコマンドです。"},
         {IDS_HELP_HELP_MENU, "アプリケーションのヘルプに関するコマンドです。"},
@@ -292,7 +293,7 @@ TEST(Resources, StringTableHoldsEveryTextInTheAnsiCodePage)
     // The menu help looks up ids that have no text and must get nothing: a
     // popup past the last one, the dialog's control ids used as strings.
     EXPECT_EQ(LoadText(IDS_POPUP_HELP_BASE + 3), "");
-    EXPECT_EQ(LoadText(1008), "");
+    EXPECT_EQ(LoadText(IDS_OPEN_FAILED + 1), "");
     EXPECT_EQ(LoadText(IDC_FILELIST), "");
 }
 
