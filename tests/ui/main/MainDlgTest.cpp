@@ -1,4 +1,5 @@
 // The main window's list, its remove command, the About box and how the window ends.
+#include "tests/support/TestDialog.h"
 #include "tests/szdd/SzddWriter.h"
 #include "tests/ui/main/MainDlgTestHarness.h"
 
@@ -127,6 +128,48 @@ TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
         EXPECT_EQ(d.ImageOf(2), 5);
         EXPECT_EQ(ImageList_GetImageCount(d.m_pImageList), 7);
     });
+}
+
+// A real double-click (SendInput) in the middle of the window; returns once the
+// window has handled all of it.
+void DoubleClick(HWND hWnd)
+{
+    RECT rc;
+    GetWindowRect(hWnd, &rc);
+    ASSERT_TRUE(MovePointerTo(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(SendLeftButton(true));
+        ASSERT_TRUE(SendLeftButton(false));
+    }
+    EXPECT_TRUE(PumpMessagesUntil([] { return HIWORD(GetQueueStatus(QS_MOUSE)) == 0; }));
+    MovePointerTo(POINT{5, 5});
+    PumpMessagesUntil([] { return HIWORD(GetQueueStatus(QS_MOUSE)) == 0; });
+}
+
+TEST(MainDlgTest, DoubleClickedButtonsRunTheirCommandOnce)
+{
+    CTempFolder folder;
+    const std::string first = folder.Path("FIRST.TX_");
+    const std::string second = folder.Path("SECOND.TX_");
+    ASSERT_TRUE(SzddWriteCompressedFile(first, "first"));
+    ASSERT_TRUE(SzddWriteCompressedFile(second, "second"));
+
+    for (int nButton : {IDC_REMOVE, IDC_EXPAND}) {
+        CScriptedMainDlg dlg;
+        dlg.m_arrStartFiles = {first, second};
+        std::vector<std::string> rows;
+        dlg.Run([&](CScriptedMainDlg& d) {
+            d.Select({0});
+            DoubleClick(d.GetDlgItem(nButton));
+            rows = d.Column(0);
+        });
+        // A second run would have found nothing selected and said so.
+        EXPECT_EQ(rows, (std::vector<std::string>{second})) << "button " << nButton;
+        EXPECT_TRUE(dlg.m_boxes.empty()) << "button " << nButton << ": " << dlg.m_boxes.size() << " boxes";
+    }
+    std::string expanded;
+    EXPECT_TRUE(SzddReadFile(folder.Path("FIRST.txt"), &expanded));
+    EXPECT_EQ(expanded, "first");
 }
 
 TEST(MainDlgTest, RemoveWithoutSelectionWarnsAndKeepsTheList)
