@@ -329,7 +329,12 @@ void CMainDlg::OnExpand()
     if (bStoppedAtUnknownExt)
         ShowWarning(CWinApp::ResourceInstance(), IDS_NO_EXTENSION, kExpandErrorCaption, m_hWnd);
     if (bSomeFailed)
-        ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+        ShowExpandFailed();
+}
+
+void CMainDlg::ShowExpandFailed()
+{
+    ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
 }
 
 std::string CMainDlg::DestinationPrefix() const
@@ -352,7 +357,7 @@ void CMainDlg::OnItemActivate()
     GetTempPathA(MAX_PATH, szTempPath);
     CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
     if (!file.Expand(szTempPath)) {
-        ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+        ShowExpandFailed();
         return;
     }
     OpenWithShell(file.m_szOutputPath);

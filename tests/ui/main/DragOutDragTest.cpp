@@ -3,6 +3,7 @@
 #include "tests/szdd/SzddWriter.h"
 #include "tests/ui/main/ExtensionTestHarness.h"
 #include <shellapi.h>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -180,6 +181,26 @@ POINT Glide(POINT from, POINT to)
     return to;
 }
 
+// The caption of a window, then the texts of its controls.
+std::vector<std::string> WindowTexts(HWND hWnd)
+{
+    std::vector<std::string> texts;
+    char sz[1024] = {};
+    GetWindowTextA(hWnd, sz, sizeof sz);
+    texts.push_back(sz);
+    EnumChildWindows(
+        hWnd,
+        [](HWND hChild, LPARAM lParam) {
+            char szChild[1024] = {};
+            GetWindowTextA(hChild, szChild, sizeof szChild);
+            if (szChild[0])
+                reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(szChild);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
 enum class Ending { Drop, Escape, OntoMainWindow };
 
 // Presses on the row, drags onto the target, ends the drag the given way.
@@ -306,6 +327,37 @@ TEST_F(DragOutDragTest, DropOntoAReceiverDeliversTheSelectedFilesInRowOrderAndRe
     EXPECT_TRUE(Exists(TempFolder() + "ALPHA.txt"));
     EXPECT_EQ(rowsAfter, (std::vector<std::string>{b}));
     EXPECT_EQ(status, "1 個のファイル");
+}
+
+TEST_F(DragOutDragTest, RowsWhoseFileWasNotDeliveredStaySelectedAndTheUserIsTold)
+{
+    const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
+    const std::string gone = m_folder + "GONE.TX_";
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {a, gone};
+    CTestDropTarget target;
+    std::vector<std::string> rowsAfter;
+    bool bGoneSelected = false;
+    std::vector<std::string> box;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        d.Select({0, 1});
+        d.Expect([&](HWND hWnd) {
+            box = WindowTexts(hWnd);
+            PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+        });
+        Drag(d, target, 0, Ending::Drop);
+        rowsAfter = d.Column(0);
+        bGoneSelected = SendMessageA(d.List(), LVM_GETITEMSTATE, 0, LVIS_SELECTED) == LVIS_SELECTED;
+    });
+    ASSERT_EQ(target.m_nDrop, 1);
+    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempFolder() + "ALPHA.txt"}));
+    EXPECT_EQ(rowsAfter, (std::vector<std::string>{gone}));
+    EXPECT_TRUE(bGoneSelected);
+    ASSERT_FALSE(box.empty()) << "no box after the drag";
+    EXPECT_EQ(box[0], "ファイル展開エラー");
+    EXPECT_NE(std::find(box.begin(), box.end(), "展開できなかったファイルがあります。\nそれらのファイルはリストに残っています。"),
+              box.end());
+    EXPECT_TRUE(dlg.m_unhandled.empty());
 }
 
 TEST_F(DragOutDragTest, EscDuringTheDragKeepsTheRowsAndDeletesTheCopies)
