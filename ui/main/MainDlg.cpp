@@ -376,6 +376,8 @@ void CMainDlg::OnDestroy()
     if (m_pImageList)
         ImageList_Destroy(m_pImageList);
     m_pImageList = nullptr;
+    if (m_hWndStatus)
+        SetDriveIcon(nullptr);
 
     for (std::unique_ptr<CCompressedFile>& file : m_apFiles)
         file.reset();

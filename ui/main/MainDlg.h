@@ -69,6 +69,8 @@ protected:
     void OnEnterMenuLoop(bool bIsTrackPopupMenu);
     void OnExitMenuLoop(bool bIsTrackPopupMenu);
     void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu);
+    // Shows the icon in the drive part (null: none) and destroys the one shown before.
+    void SetDriveIcon(HICON hIcon);
     void OnBrowseDestination();
     void OnResetDestination();
 
