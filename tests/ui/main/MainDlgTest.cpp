@@ -191,24 +191,48 @@ TEST(MainDlgTest, RemoveWithoutSelectionWarnsAndKeepsTheList)
     EXPECT_TRUE(dlg.m_boxes[0].HasText("消去するファイルが選択されていません。\nファイルを選択してからやり直してください。"));
 }
 
+// The main window, with a record of the edited labels that the list offered it.
+class CLabelWatchingDlg : public CScriptedMainDlg {
+public:
+    std::vector<std::string> m_offered;
+
+protected:
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        const auto* pInfo = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
+        if (pInfo->hdr.code == LVN_ENDLABELEDIT && pInfo->item.pszText)
+            m_offered.push_back(pInfo->item.pszText);
+        return CScriptedMainDlg::OnNotify(wParam, lParam, pResult);
+    }
+};
+
 TEST(MainDlgTest, EditedLabelNeverReplacesThePath)
 {
     CTempFolder folder;
     const std::string path = folder.Path("A.EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(path, "a"));
-    CScriptedMainDlg dlg;
+    CLabelWatchingDlg dlg;
     dlg.m_arrStartFiles = {path};
-    std::string text;
+    std::vector<std::string> texts;
     dlg.Run([&](CScriptedMainDlg& d) {
-        SetFocus(d.List());
-        HWND hEdit = reinterpret_cast<HWND>(SendMessageA(d.List(), LVM_EDITLABELA, 0, 0));
-        ASSERT_NE(hEdit, nullptr);
-        SetWindowTextA(hEdit, "renamed.txt");
-        SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
-        CScriptedMainDlg::PumpMessages();
-        text = d.CellText(0, 0);
+        // The two ways in which the list offers an edited label: Enter, and the focus moving away.
+        for (int nEnding = 0; nEnding < 2; ++nEnding) {
+            SetFocus(d.List());
+            HWND hEdit = reinterpret_cast<HWND>(SendMessageA(d.List(), LVM_EDITLABELA, 0, 0));
+            ASSERT_NE(hEdit, nullptr);
+            SetWindowTextA(hEdit, nEnding == 0 ? "renamed.txt" : "moved.txt");
+            if (nEnding == 0)
+                SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
+            else
+                SetFocus(d.m_btnExpand.m_hWnd);
+            CScriptedMainDlg::PumpMessages();
+            EXPECT_FALSE(IsWindow(hEdit));
+            texts.push_back(d.CellText(0, 0));
+        }
     });
-    EXPECT_EQ(text, path);
+    // The window was asked to take each text, so a window that took one would show it.
+    EXPECT_EQ(dlg.m_offered, (std::vector<std::string>{"renamed.txt", "moved.txt"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{path, path}));
 }
 
 TEST(MainDlgTest, SystemMenuIdsSixteenToThirtyOneAndTheHelpMenuOpenTheAboutBox)
