@@ -91,9 +91,10 @@ void CFileDataSource::DeleteExpandedFiles()
 void CFileDataSource::DeleteUndeliveredFiles()
 {
     for (const std::string& strPath : m_arrWritten) {
-        const bool bDelivered = std::any_of(m_arrDelivered.begin(), m_arrDelivered.end(), [&](const Delivery& delivery) {
-            return lstrcmpiA(delivery.strPath.c_str(), strPath.c_str()) == 0;
-        });
+        const bool bDelivered =
+            std::any_of(m_arrDelivered.begin(), m_arrDelivered.end(), [&](const Delivery& delivery) {
+                return lstrcmpiA(delivery.strPath.c_str(), strPath.c_str()) == 0;
+            });
         if (!bDelivered)
             DeleteCopy(strPath);
     }

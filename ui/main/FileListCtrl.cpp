@@ -109,7 +109,10 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
         // The receiver has the files it was given; their rows go as after an expansion.
         // The others stay selected for another try.
         int nSearchAfter = -1;
-        for (int nRow = NextSelectedRow(m_hWnd, nSearchAfter); nRow != -1; nRow = NextSelectedRow(m_hWnd, nSearchAfter)) {
+        for (;;) {
+            const int nRow = NextSelectedRow(m_hWnd, nSearchAfter);
+            if (nRow < 0)
+                break;
             const CCompressedFile* pFile =
                 static_cast<size_t>(nRow) < pMainDlg->m_apFiles.size() ? pMainDlg->m_apFiles[nRow].get() : nullptr;
             if (pFile && dataSource.WasDelivered(pFile)) {
