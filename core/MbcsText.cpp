@@ -53,6 +53,22 @@ bool EqualNoCase(const char* pszA, const char* pszB) {
     return *a == *b;
 }
 
+bool StartsWithNoCase(const char* psz, const char* pszPrefix) {
+    const char* p = psz;
+    for (const char* q = pszPrefix; *q;) {
+        const char* qNext = Next(q);
+        // A lead byte is never a letter, so equal bytes keep both texts on character bounds.
+        if (qNext - q == 2) {
+            if (p[0] != q[0] || p[1] != q[1]) return false;
+        } else if (FoldAscii(*p) != FoldAscii(*q)) {
+            return false;
+        }
+        p += qNext - q;
+        q = qNext;
+    }
+    return true;
+}
+
 const char* PathExtension(const char* pszPath) {
     const char* p = pszPath;
     if (p[0] != '\0' && p[1] == ':') p += 2;

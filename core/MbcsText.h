@@ -13,6 +13,9 @@ const char* FindLastSeparator(const char* psz);
 // Equal texts when ASCII letters are compared without case; the bytes of
 // double-byte characters are compared exactly.
 bool EqualNoCase(const char* pszA, const char* pszB);
+// Whether psz begins with pszPrefix, compared character by character: ASCII
+// letters without case, a double-byte character byte for byte.
+bool StartsWithNoCase(const char* psz, const char* pszPrefix);
 // The extension of the file-name part, from its last '.' to the end with the
 // dot included (".EX_" for "C:\DISK1\SETUP.EX_"); the empty text when the
 // file-name part has no '.'. A leading drive letter with its colon is skipped.

@@ -119,8 +119,6 @@ void CDialog::CenterWindow()
 
 bool CDialog::OnCommand(WPARAM wParam, LPARAM lParam)
 {
-    if (CWnd::OnCommand(wParam, lParam))
-        return true;
     switch (LOWORD(wParam)) {
     case IDOK:
         OnOK();
@@ -129,7 +127,7 @@ bool CDialog::OnCommand(WPARAM wParam, LPARAM lParam)
         OnCancel();
         return true;
     }
-    return false;
+    return CWnd::OnCommand(wParam, lParam);
 }
 
 BOOL CDialog::OnInitDialog()

@@ -2,6 +2,14 @@
 
 namespace {
 const char kObjectProp[] = "Framework.CWnd";
+
+// A menu item or an accelerator (no control), or a click of a control. A control's other
+// notifications, such as the BN_DOUBLECLICKED that an owner-drawn button sends for the
+// second click of a double-click, are no command of their own.
+bool IsCommand(WPARAM wParam, LPARAM lParam)
+{
+    return !lParam || HIWORD(wParam) == BN_CLICKED;
+}
 }
 
 CWnd::~CWnd()
@@ -68,7 +76,9 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     switch (msg) {
     case WM_COMMAND:
-        if (OnCommand(wParam, lParam))
+        if (lParam && ReflectChildNotify(reinterpret_cast<HWND>(lParam), msg, wParam, lParam, &result))
+            return 0;
+        if (IsCommand(wParam, lParam) && OnCommand(wParam, lParam))
             return 0;
         break;
     case WM_NOTIFY:
@@ -83,10 +93,9 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
     return Default();
 }
 
-bool CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+bool CWnd::OnCommand(WPARAM, LPARAM)
 {
-    LRESULT result = 0;
-    return lParam && ReflectChildNotify(reinterpret_cast<HWND>(lParam), WM_COMMAND, wParam, lParam, &result);
+    return false;
 }
 
 bool CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)

@@ -30,7 +30,9 @@ protected:
     // The default processing of the message being handled.
     LRESULT Default();
 
-    // A command (WM_COMMAND); true when handled.
+    // A command: a menu item or an accelerator (no control), or a click of a control
+    // (BN_CLICKED); true when handled. A control's other notifications go only to the
+    // control's own object (OnChildNotify).
     virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
     // A notification (WM_NOTIFY); true when handled, with its result in *pResult.
     virtual bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);

@@ -78,7 +78,16 @@ TEST(CompressedFile, CompressedExtensionAndApplyToAllKey) {
     EXPECT_FALSE(ExtensionKeyMatches("ex_", "ex\x7F"));
     EXPECT_FALSE(ExtensionKeyMatches("\xE0\x5F", "\xE0\x7F"));
     EXPECT_FALSE(ExtensionKeyMatches("\x83\x41", "\x84\x41"));
-    EXPECT_TRUE(ExtensionKeyMatches("\x83\x41", "\x83\x61X"));
+}
+
+TEST(CompressedFile, ApplyToAllKeyTakesDoubleByteCharactersExactly) {
+    // ア (83 41) and ヂ (83 61): their second bytes look like one letter in two cases.
+    EXPECT_FALSE(ExtensionKeyMatches("\x83\x41_", "\x83\x61_"));
+    EXPECT_FALSE(ExtensionKeyMatches("\x83\x61_", "\x83\x41_"));
+    EXPECT_TRUE(ExtensionKeyMatches("\x83\x41_", "\x83\x41_"));
+    // The single-byte letters around a double-byte character still ignore case.
+    EXPECT_TRUE(ExtensionKeyMatches("d\x83\x41x_", "D\x83\x41X_1"));
+    EXPECT_FALSE(ExtensionKeyMatches("d\x83\x41x_", "D\x83\x61X_"));
 }
 
 TEST(CompressedFile, OutputNameFollowsTheSourceNameAndThePrefix) {

@@ -1,6 +1,8 @@
 #include "framework/Dialog.h"
 #include "resource.h"
+#include "tests/support/TestDialog.h"
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 const UINT WM_CHECK_PLACE = WM_APP + 1;
@@ -50,4 +52,42 @@ TEST(Dialog, OpensCentredUnlessItsInitialisationPlacedIt)
     ASSERT_EQ(IDOK, placed.DoModal());
     EXPECT_EQ(7, placed.m_rcShown.left);
     EXPECT_EQ(9, placed.m_rcShown.top);
+}
+
+namespace {
+// A control whose object records the notifications that its parent passes back.
+class CNotifiedButton : public CWnd {
+public:
+    std::vector<UINT> m_codes;
+
+protected:
+    bool OnChildNotify(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        if (msg == WM_COMMAND)
+            m_codes.push_back(HIWORD(wParam));
+        return CWnd::OnChildNotify(msg, wParam, lParam, pResult);
+    }
+};
+}
+
+TEST(Dialog, RunsACommandForAMenuItemAnAcceleratorOrAClickButNotForOtherNotifications)
+{
+    CDialogTemplate tmpl("Commands", 100, 40);
+    tmpl.AddControl(CDialogTemplate::kButton, "OK", IDOK, BS_OWNERDRAW, 5, 5, 40, 14);
+    CTestDialog dialog(tmpl, nullptr, false);
+    ASSERT_NE(dialog.m_hWnd, nullptr);
+    CNotifiedButton button;
+    dialog.Bind(IDOK, button);
+    const LPARAM lButton = reinterpret_cast<LPARAM>(button.m_hWnd);
+
+    SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_DOUBLECLICKED), lButton);
+    SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_SETFOCUS), lButton);
+    EXPECT_EQ(dialog.m_nOkCount, 0);
+    SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), lButton);
+    EXPECT_EQ(dialog.m_nOkCount, 1);
+    SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);  // a menu item
+    SendMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0);  // an accelerator
+    EXPECT_EQ(dialog.m_nOkCount, 3);
+    // Every notification of the control still reaches the control's object.
+    EXPECT_EQ(button.m_codes, (std::vector<UINT>{BN_DOUBLECLICKED, BN_SETFOCUS, BN_CLICKED}));
 }

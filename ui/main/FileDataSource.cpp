@@ -2,6 +2,7 @@
 #include "core/CompressedFile.h"
 #include "ui/main/FileDataSource.h"
 #include <shlobj.h>
+#include <algorithm>
 #include <cstring>
 
 static_assert(sizeof(DROPFILES) == 20, "the drop-file header is 20 bytes on every build");
@@ -25,13 +26,21 @@ bool CFileDataSource::RenderDropFiles(const FORMATETC* pFormatEtc, HGLOBAL* phGl
     // Only what was really written is offered, so a receiver never gets a missing file.
     std::vector<CCompressedFile*> arrExpanded;
     for (CCompressedFile* pFile : m_arrFiles) {
-        if (pFile->Expand(szFolder))
-            arrExpanded.push_back(pFile);
+        if (!pFile->Expand(szFolder))
+            continue;
+        arrExpanded.push_back(pFile);
+        if (std::find(m_arrWritten.begin(), m_arrWritten.end(), pFile->m_szOutputPath) == m_arrWritten.end())
+            m_arrWritten.push_back(pFile->m_szOutputPath);
     }
     if (arrExpanded.empty())
         return false;
     *phGlobal = BuildDropFiles(arrExpanded);
-    return *phGlobal != nullptr;
+    if (!*phGlobal)
+        return false;
+    m_arrDelivered.clear();
+    for (const CCompressedFile* pFile : arrExpanded)
+        m_arrDelivered.push_back({pFile, pFile->m_szOutputPath});
+    return true;
 }
 
 HGLOBAL CFileDataSource::BuildDropFiles(const std::vector<CCompressedFile*>& arrFiles)
@@ -63,11 +72,40 @@ HGLOBAL CFileDataSource::BuildDropFiles(const std::vector<CCompressedFile*>& arr
     return hGlobal;
 }
 
+bool CFileDataSource::WasDelivered(const CCompressedFile* pFile) const
+{
+    return std::any_of(m_arrDelivered.begin(), m_arrDelivered.end(),
+                       [&](const Delivery& delivery) { return delivery.pFile == pFile; });
+}
+
 void CFileDataSource::DeleteExpandedFiles()
 {
+    for (const std::string& strPath : m_arrWritten)
+        DeleteCopy(strPath);
     for (const CCompressedFile* pFile : m_arrFiles) {
-        // An output path that names the source itself must never cost the user the source.
-        if (pFile->m_szOutputPath[0] && lstrcmpiA(pFile->m_szOutputPath, pFile->m_szPath) != 0)
-            DeleteFileA(pFile->m_szOutputPath);
+        if (pFile->m_szOutputPath[0])
+            DeleteCopy(pFile->m_szOutputPath);
     }
+}
+
+void CFileDataSource::DeleteUndeliveredFiles()
+{
+    for (const std::string& strPath : m_arrWritten) {
+        const bool bDelivered =
+            std::any_of(m_arrDelivered.begin(), m_arrDelivered.end(), [&](const Delivery& delivery) {
+                return lstrcmpiA(delivery.strPath.c_str(), strPath.c_str()) == 0;
+            });
+        if (!bDelivered)
+            DeleteCopy(strPath);
+    }
+}
+
+void CFileDataSource::DeleteCopy(const std::string& strPath) const
+{
+    // A path that names a source itself must never cost the user the source.
+    for (const CCompressedFile* pFile : m_arrFiles) {
+        if (lstrcmpiA(strPath.c_str(), pFile->m_szPath) == 0)
+            return;
+    }
+    DeleteFileA(strPath.c_str());
 }

@@ -104,17 +104,31 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     dataSource.DelayRenderData(CF_HDROP, &format);
     const DWORD dwEffect = dataSource.DoDragDrop(DROPEFFECT_MOVE);
+    bool bSomeUndelivered = false;
     if (dwEffect != DROPEFFECT_NONE) {
-        // The receiver has the files now; the rows go as after an expansion.
-        for (int nRow = NextSelectedRow(m_hWnd, -1); nRow != -1; nRow = NextSelectedRow(m_hWnd, -1)) {
-            const LRESULT nCount = SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0);
-            pMainDlg->RemoveRow(nRow);
-            if (SendMessageA(m_hWnd, LVM_GETITEMCOUNT, 0, 0) == nCount)
-                break;  // a row without an entry: leave it rather than loop
+        // The receiver has the files it was given; their rows go as after an expansion.
+        // The others stay selected for another try.
+        int nSearchAfter = -1;
+        for (;;) {
+            const int nRow = NextSelectedRow(m_hWnd, nSearchAfter);
+            if (nRow < 0)
+                break;
+            const CCompressedFile* pFile =
+                static_cast<size_t>(nRow) < pMainDlg->m_apFiles.size() ? pMainDlg->m_apFiles[nRow].get() : nullptr;
+            if (pFile && dataSource.WasDelivered(pFile)) {
+                pMainDlg->RemoveRow(nRow);
+                nSearchAfter = nRow - 1;
+            } else {
+                bSomeUndelivered = true;
+                nSearchAfter = nRow;
+            }
         }
+        dataSource.DeleteUndeliveredFiles();
         pMainDlg->UpdateStatusBar();
     } else {
         dataSource.DeleteExpandedFiles();
     }
     DragAcceptFiles(pMainDlg->m_hWnd, TRUE);
+    if (bSomeUndelivered)
+        pMainDlg->ShowExpandFailed();
 }

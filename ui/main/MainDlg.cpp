@@ -329,7 +329,12 @@ void CMainDlg::OnExpand()
     if (bStoppedAtUnknownExt)
         ShowWarning(CWinApp::ResourceInstance(), IDS_NO_EXTENSION, kExpandErrorCaption, m_hWnd);
     if (bSomeFailed)
-        ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+        ShowExpandFailed();
+}
+
+void CMainDlg::ShowExpandFailed()
+{
+    ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
 }
 
 std::string CMainDlg::DestinationPrefix() const
@@ -352,7 +357,7 @@ void CMainDlg::OnItemActivate()
     GetTempPathA(MAX_PATH, szTempPath);
     CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
     if (!file.Expand(szTempPath)) {
-        ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+        ShowExpandFailed();
         return;
     }
 
@@ -400,6 +405,8 @@ void CMainDlg::OnDestroy()
     if (m_pImageList)
         ImageList_Destroy(m_pImageList);
     m_pImageList = nullptr;
+    if (m_hWndStatus)
+        SetDriveIcon(nullptr);
 
     for (std::unique_ptr<CCompressedFile>& file : m_apFiles)
         file.reset();

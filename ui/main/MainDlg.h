@@ -22,6 +22,8 @@ public:
     // same-folder marker, else the destination folder ending in a backslash.
     std::string DestinationPrefix() const;
     void UpdateStatusBar();
+    // Tells the user that some files were not expanded and stay in the list (warning 1005).
+    void ShowExpandFailed();
     void EditExtension(int nRow);
 
     // The destination text that means: expand beside each compressed file.
@@ -71,6 +73,8 @@ protected:
     void OnEnterMenuLoop(bool bIsTrackPopupMenu);
     void OnExitMenuLoop(bool bIsTrackPopupMenu);
     void OnMenuSelect(UINT nItemID, UINT nFlags, HMENU hMenu);
+    // Shows the icon in the drive part (null: none) and destroys the one shown before.
+    void SetDriveIcon(HICON hIcon);
     void OnBrowseDestination();
     void OnResetDestination();
 

@@ -97,12 +97,17 @@ void CMainDlg::UpdateStatusBar()
     drivePath += ":\\";
     SHFILEINFOA info{};
     SHGetFileInfoA(drivePath.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON);
+    SetDriveIcon(info.hIcon);
+    UpdateWindow(m_hWndStatus);
+}
+
+void CMainDlg::SetDriveIcon(HICON hIcon)
+{
     // The status window does not own its icons: the one it showed goes once replaced.
     const HICON hOldIcon = reinterpret_cast<HICON>(SendMessageA(m_hWndStatus, SB_GETICON, 1, 0));
-    SendMessageA(m_hWndStatus, SB_SETICON, 1, reinterpret_cast<LPARAM>(info.hIcon));
-    if (hOldIcon && hOldIcon != info.hIcon)
+    SendMessageA(m_hWndStatus, SB_SETICON, 1, reinterpret_cast<LPARAM>(hIcon));
+    if (hOldIcon && hOldIcon != hIcon)
         DestroyIcon(hOldIcon);
-    UpdateWindow(m_hWndStatus);
 }
 
 void CMainDlg::OnBrowseDestination()

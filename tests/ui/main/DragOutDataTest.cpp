@@ -217,6 +217,49 @@ TEST_F(DragOutDataTest, DeleteExpandedFilesRemovesTheCopiesButNeverASource)
     EXPECT_TRUE(Exists(pA->m_szPath));
 }
 
+TEST_F(DragOutDataTest, DragWithoutDropDeletesTheCopiesOfEveryRequestEvenAfterALaterOneFailed)
+{
+    CCompressedFile* pA = Source("A.TX_", "ay", "A.txt");
+    CCompressedFile* pB = Source("B.TX_", "bee", "B.txt");
+    CFileDataSource source;
+    source.m_arrFiles = {pA, pB};
+    source.DelayRenderData(CF_HDROP);
+    ASSERT_NE(Request(source), "");
+    ASSERT_TRUE(Exists(TempFolder() + "A.txt"));
+
+    // The receiver asks again; now one source is gone and the other ends early.
+    ASSERT_TRUE(DeleteFileA(pA->m_szPath));
+    ASSERT_TRUE(SzddWriteFile(pB->m_szPath, SzddHeader(100)));
+    EXPECT_EQ(Request(source), "");
+    source.DeleteExpandedFiles();
+    EXPECT_FALSE(Exists(TempFolder() + "A.txt"));
+    EXPECT_FALSE(Exists(TempFolder() + "B.txt"));
+    EXPECT_TRUE(Exists(pB->m_szPath));
+}
+
+TEST_F(DragOutDataTest, OnlyTheFilesOfTheLastBlockAreDeliveredAndADropDeletesTheOtherCopies)
+{
+    CCompressedFile* pA = Source("A.TX_", "ay", "A.txt");
+    CCompressedFile* pB = Source("B.TX_", "bee", "B.txt");
+    auto pMissing = std::make_unique<CCompressedFile>((m_folder + "GONE.TX_").c_str());
+    CFileDataSource source;
+    source.m_arrFiles = {pA, pB, pMissing.get()};
+    source.DelayRenderData(CF_HDROP);
+    ASSERT_NE(Request(source), "");
+    EXPECT_TRUE(source.WasDelivered(pA));
+    EXPECT_TRUE(source.WasDelivered(pB));
+    EXPECT_FALSE(source.WasDelivered(pMissing.get()));
+
+    ASSERT_TRUE(DeleteFileA(pA->m_szPath));
+    EXPECT_EQ(Request(source), Header() + TempFolder() + "B.txt" + std::string(5, '\0'));
+    EXPECT_FALSE(source.WasDelivered(pA));
+    EXPECT_TRUE(source.WasDelivered(pB));
+
+    source.DeleteUndeliveredFiles();
+    EXPECT_FALSE(Exists(TempFolder() + "A.txt"));
+    EXPECT_EQ(ReadAll(TempFolder() + "B.txt"), "bee");
+}
+
 TEST(OleDataSourceTest, OffersItsFormatsThroughACorrectEnumerator)
 {
     COleDataSource source;

@@ -179,6 +179,9 @@ POINT Glide(POINT from, POINT to)
     return to;
 }
 
+// The id of a message box's text.
+const int kMessageBoxText = 0xFFFF;
+
 enum class Ending { Drop, Escape, OntoMainWindow };
 
 // Presses on the row, drags onto the target, ends the drag the given way.
@@ -305,6 +308,39 @@ TEST_F(DragOutDragTest, DropOntoAReceiverDeliversTheSelectedFilesInRowOrderAndRe
     EXPECT_TRUE(Exists(TempFolder() + "ALPHA.txt"));
     EXPECT_EQ(rowsAfter, (std::vector<std::string>{b}));
     EXPECT_EQ(status, "1 個のファイル");
+}
+
+TEST_F(DragOutDragTest, RowsWhoseFileWasNotDeliveredStaySelectedAndTheUserIsTold)
+{
+    const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
+    const std::string gone = m_folder + "GONE.TX_";
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {a, gone};
+    CTestDropTarget target;
+    std::vector<std::string> rowsAfter;
+    bool bGoneSelected = false;
+    std::string caption;
+    std::string message;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        d.Select({0, 1});
+        d.Expect([&](HWND hWnd) {
+            char szCaption[256] = {};
+            GetWindowTextA(hWnd, szCaption, sizeof szCaption);
+            caption = szCaption;
+            message = DlgItemText(hWnd, kMessageBoxText);
+            PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+        });
+        Drag(d, target, 0, Ending::Drop);
+        rowsAfter = d.Column(0);
+        bGoneSelected = SendMessageA(d.List(), LVM_GETITEMSTATE, 0, LVIS_SELECTED) == LVIS_SELECTED;
+    });
+    ASSERT_EQ(target.m_nDrop, 1);
+    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempFolder() + "ALPHA.txt"}));
+    EXPECT_EQ(rowsAfter, (std::vector<std::string>{gone}));
+    EXPECT_TRUE(bGoneSelected);
+    EXPECT_EQ(caption, "ファイル展開エラー");
+    EXPECT_EQ(message, "展開できなかったファイルがあります。\nそれらのファイルはリストに残っています。");
+    EXPECT_TRUE(dlg.m_unhandled.empty());
 }
 
 TEST_F(DragOutDragTest, EscDuringTheDragKeepsTheRowsAndDeletesTheCopies)

@@ -175,6 +175,19 @@ TEST(ExtensionDlgTest, OkSetsOneEntryAndApplyToAllEveryEntryWhoseCompressedExten
     });
 }
 
+TEST(ExtensionDlgTest, ApplyToAllTellsDoubleByteCharactersApartThatDifferOnlyInALetterLikeByte)
+{
+    // ア_ and ヂ_: 83 41 5F and 83 61 5F.
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {"C:\\DISK1\\X.\x83\x41_", "C:\\DISK1\\Y.\x83\x61_", "C:\\DISK1\\Z.\x83\x41_"};
+    dlg.Run([&](CDrivenMainDlg& d) {
+        d.Select({0});
+        d.Expect(Answer("txt", IDC_APPLY_ALL));
+        d.Command(ID_EDIT_EXTENSION);
+        EXPECT_EQ(d.Extensions(), (Texts{"txt", "", "txt"}));
+    });
+}
+
 TEST(ExtensionDlgTest, ApplyToAllWithoutEditingSpreadsTheProposal)
 {
     CDrivenMainDlg dlg;

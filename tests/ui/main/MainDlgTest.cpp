@@ -1,4 +1,5 @@
 // The main window's list, its remove command, the About box and how the window ends.
+#include "tests/support/TestDialog.h"
 #include "tests/szdd/SzddWriter.h"
 #include "tests/ui/main/MainDlgTestHarness.h"
 
@@ -129,6 +130,48 @@ TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
     });
 }
 
+// A real double-click (SendInput) in the middle of the window; returns once the
+// window has handled all of it.
+void DoubleClick(HWND hWnd)
+{
+    RECT rc;
+    GetWindowRect(hWnd, &rc);
+    ASSERT_TRUE(MovePointerTo(POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(SendLeftButton(true));
+        ASSERT_TRUE(SendLeftButton(false));
+    }
+    EXPECT_TRUE(PumpMessagesUntil([] { return HIWORD(GetQueueStatus(QS_MOUSE)) == 0; }));
+    MovePointerTo(POINT{5, 5});
+    PumpMessagesUntil([] { return HIWORD(GetQueueStatus(QS_MOUSE)) == 0; });
+}
+
+TEST(MainDlgTest, DoubleClickedButtonsRunTheirCommandOnce)
+{
+    CTempFolder folder;
+    const std::string first = folder.Path("FIRST.TX_");
+    const std::string second = folder.Path("SECOND.TX_");
+    ASSERT_TRUE(SzddWriteCompressedFile(first, "first"));
+    ASSERT_TRUE(SzddWriteCompressedFile(second, "second"));
+
+    for (int nButton : {IDC_REMOVE, IDC_EXPAND}) {
+        CScriptedMainDlg dlg;
+        dlg.m_arrStartFiles = {first, second};
+        std::vector<std::string> rows;
+        dlg.Run([&](CScriptedMainDlg& d) {
+            d.Select({0});
+            DoubleClick(d.GetDlgItem(nButton));
+            rows = d.Column(0);
+        });
+        // A second run would have found nothing selected and said so.
+        EXPECT_EQ(rows, (std::vector<std::string>{second})) << "button " << nButton;
+        EXPECT_TRUE(dlg.m_boxes.empty()) << "button " << nButton << ": " << dlg.m_boxes.size() << " boxes";
+    }
+    std::string expanded;
+    EXPECT_TRUE(SzddReadFile(folder.Path("FIRST.txt"), &expanded));
+    EXPECT_EQ(expanded, "first");
+}
+
 TEST(MainDlgTest, RemoveWithoutSelectionWarnsAndKeepsTheList)
 {
     CTempFolder folder;
@@ -148,24 +191,48 @@ TEST(MainDlgTest, RemoveWithoutSelectionWarnsAndKeepsTheList)
     EXPECT_TRUE(dlg.m_boxes[0].HasText("消去するファイルが選択されていません。\nファイルを選択してからやり直してください。"));
 }
 
+// The main window, with a record of the edited labels that the list offered it.
+class CLabelWatchingDlg : public CScriptedMainDlg {
+public:
+    std::vector<std::string> m_offered;
+
+protected:
+    bool OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        const auto* pInfo = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
+        if (pInfo->hdr.code == LVN_ENDLABELEDIT && pInfo->item.pszText)
+            m_offered.push_back(pInfo->item.pszText);
+        return CScriptedMainDlg::OnNotify(wParam, lParam, pResult);
+    }
+};
+
 TEST(MainDlgTest, EditedLabelNeverReplacesThePath)
 {
     CTempFolder folder;
     const std::string path = folder.Path("A.EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(path, "a"));
-    CScriptedMainDlg dlg;
+    CLabelWatchingDlg dlg;
     dlg.m_arrStartFiles = {path};
-    std::string text;
+    std::vector<std::string> texts;
     dlg.Run([&](CScriptedMainDlg& d) {
-        SetFocus(d.List());
-        HWND hEdit = reinterpret_cast<HWND>(SendMessageA(d.List(), LVM_EDITLABELA, 0, 0));
-        ASSERT_NE(hEdit, nullptr);
-        SetWindowTextA(hEdit, "renamed.txt");
-        SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
-        CScriptedMainDlg::PumpMessages();
-        text = d.CellText(0, 0);
+        // The two ways in which the list offers an edited label: Enter, and the focus moving away.
+        for (int nEnding = 0; nEnding < 2; ++nEnding) {
+            SetFocus(d.List());
+            HWND hEdit = reinterpret_cast<HWND>(SendMessageA(d.List(), LVM_EDITLABELA, 0, 0));
+            ASSERT_NE(hEdit, nullptr);
+            SetWindowTextA(hEdit, nEnding == 0 ? "renamed.txt" : "moved.txt");
+            if (nEnding == 0)
+                SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
+            else
+                SetFocus(d.m_btnExpand.m_hWnd);
+            CScriptedMainDlg::PumpMessages();
+            EXPECT_FALSE(IsWindow(hEdit));
+            texts.push_back(d.CellText(0, 0));
+        }
     });
-    EXPECT_EQ(text, path);
+    // The window was asked to take each text, so a window that took one would show it.
+    EXPECT_EQ(dlg.m_offered, (std::vector<std::string>{"renamed.txt", "moved.txt"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{path, path}));
 }
 
 TEST(MainDlgTest, SystemMenuIdsSixteenToThirtyOneAndTheHelpMenuOpenTheAboutBox)

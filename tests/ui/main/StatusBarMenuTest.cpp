@@ -80,9 +80,10 @@ TEST(StatusBarMenuTest, CountsTheStartFilesAndReportsTheDestinationDriveRoot)
     });
 }
 
-TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowed)
+TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowedAndTheLastWithTheWindow)
 {
     CDrivenMainDlg dlg;
+    HICON hLast = nullptr;
     dlg.Run([&](CDrivenMainDlg& d) {
         const HICON hFirst = reinterpret_cast<HICON>(SendMessageA(d.m_hWndStatus, SB_GETICON, 1, 0));
         ASSERT_NE(hFirst, nullptr);
@@ -95,7 +96,11 @@ TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowed)
         ASSERT_TRUE(GetIconInfo(hSecond, &info));
         DeleteObject(info.hbmColor);
         DeleteObject(info.hbmMask);
+        hLast = hSecond;
     });
+    ASSERT_NE(hLast, nullptr);
+    ICONINFO info = {};
+    EXPECT_FALSE(GetIconInfo(hLast, &info));
 }
 
 TEST(StatusBarMenuTest, ShowsTheHelpOfTheItemUnderTheCursorWhileAMenuIsOpen)
