@@ -7,7 +7,7 @@ const char kVersion[] = "2.2";
 
 namespace {
 
-struct OptionSpec {
+struct OptionDef {
     char cShort;                // 0: long form only
     const char* pszLong;
     const char* pszArgument;    // null: the option takes none
@@ -15,7 +15,7 @@ struct OptionSpec {
     void (*pfnApply)(Options& options, const char* pszArgument);
 };
 
-const OptionSpec kOptions[] = {
+const OptionDef kOptions[] = {
     {'d', "directory", "DIR", "write the expanded files into DIR, which must exist",
      [](Options& o, const char* psz) { o.strDirectory = psz; }},
     {'r', "restore-extension", nullptr, "complete unknown extensions from the header",
@@ -38,21 +38,21 @@ const OptionSpec kOptions[] = {
      [](Options& o, const char*) { o.bVersion = true; }},
 };
 
-const OptionSpec* FindShort(char c) {
-    for (const OptionSpec& spec : kOptions)
-        if (spec.cShort == c) return &spec;
+const OptionDef* FindShort(char c) {
+    for (const OptionDef& option : kOptions)
+        if (option.cShort == c) return &option;
     return nullptr;
 }
 
 // The long option named by its full name or by a beginning that only it has.
-const OptionSpec* FindLong(const std::string& strName, bool* pAmbiguous) {
-    const OptionSpec* pFound = nullptr;
+const OptionDef* FindLong(const std::string& strName, bool* pAmbiguous) {
+    const OptionDef* pFound = nullptr;
     *pAmbiguous = false;
-    for (const OptionSpec& spec : kOptions) {
-        if (strName == spec.pszLong) return &spec;
-        if (std::strncmp(spec.pszLong, strName.c_str(), strName.size()) != 0) continue;
+    for (const OptionDef& option : kOptions) {
+        if (strName == option.pszLong) return &option;
+        if (std::strncmp(option.pszLong, strName.c_str(), strName.size()) != 0) continue;
         *pAmbiguous = pFound != nullptr;
-        pFound = &spec;
+        pFound = &option;
     }
     return *pAmbiguous ? nullptr : pFound;
 }
@@ -67,15 +67,15 @@ std::string ParseLong(const char* pszArg, int argc, const char* const* argv, int
         strName.erase(nEquals);
     }
     bool bAmbiguous;
-    const OptionSpec* pSpec = FindLong(strName, &bAmbiguous);
-    if (!pSpec) return (bAmbiguous ? "ambiguous option --" : "unknown option --") + strName;
-    if (!pSpec->pszArgument && pszValue) return std::string("option --") + pSpec->pszLong + " takes no value";
-    if (pSpec->pszArgument && !pszValue) {
-        if (*pnNext >= argc) return std::string("option --") + pSpec->pszLong + " needs " + pSpec->pszArgument;
+    const OptionDef* pOption = FindLong(strName, &bAmbiguous);
+    if (!pOption) return (bAmbiguous ? "ambiguous option --" : "unknown option --") + strName;
+    if (!pOption->pszArgument && pszValue) return std::string("option --") + pOption->pszLong + " takes no value";
+    if (pOption->pszArgument && !pszValue) {
+        if (*pnNext >= argc) return std::string("option --") + pOption->pszLong + " needs " + pOption->pszArgument;
         pszValue = argv[(*pnNext)++];
     }
-    if (pSpec->pszArgument && *pszValue == '\0') return std::string("option --") + pSpec->pszLong + " needs " + pSpec->pszArgument;
-    pSpec->pfnApply(*pOptions, pszValue);
+    if (pOption->pszArgument && *pszValue == '\0') return std::string("option --") + pOption->pszLong + " needs " + pOption->pszArgument;
+    pOption->pfnApply(*pOptions, pszValue);
     return std::string();
 }
 
@@ -83,15 +83,15 @@ std::string ParseLong(const char* pszArg, int argc, const char* const* argv, int
 // ("-dout", or the next argument).
 std::string ParseShort(const char* pszArg, int argc, const char* const* argv, int* pnNext, Options* pOptions) {
     for (const char* p = pszArg + 1; *p; ++p) {
-        const OptionSpec* pSpec = FindShort(*p);
-        if (!pSpec) return std::string("unknown option -") + *p;
-        if (!pSpec->pszArgument) {
-            pSpec->pfnApply(*pOptions, nullptr);
+        const OptionDef* pOption = FindShort(*p);
+        if (!pOption) return std::string("unknown option -") + *p;
+        if (!pOption->pszArgument) {
+            pOption->pfnApply(*pOptions, nullptr);
             continue;
         }
         const char* pszValue = p[1] ? p + 1 : (*pnNext < argc ? argv[(*pnNext)++] : nullptr);
-        if (!pszValue || *pszValue == '\0') return std::string("option -") + *p + " needs " + pSpec->pszArgument;
-        pSpec->pfnApply(*pOptions, pszValue);
+        if (!pszValue || *pszValue == '\0') return std::string("option -") + *p + " needs " + pOption->pszArgument;
+        pOption->pfnApply(*pOptions, pszValue);
         break;
     }
     return std::string();
@@ -131,12 +131,12 @@ std::string ParseArguments(int argc, const char* const* argv, Options* pOptions)
 std::string HelpText() {
     std::string s = std::string("Usage: ") + kProgramName + " [OPTION]... FILE...\n" +
                     "Expand SZDD compressed files (SETUP.EX_) beside themselves or into a folder.\n\n";
-    for (const OptionSpec& spec : kOptions) {
-        std::string strForms = spec.cShort ? std::string("  -") + spec.cShort + ", " : std::string("      ");
-        strForms += std::string("--") + spec.pszLong;
-        if (spec.pszArgument) strForms += std::string("=") + spec.pszArgument;
+    for (const OptionDef& option : kOptions) {
+        std::string strForms = option.cShort ? std::string("  -") + option.cShort + ", " : std::string("      ");
+        strForms += std::string("--") + option.pszLong;
+        if (option.pszArgument) strForms += std::string("=") + option.pszArgument;
         strForms.resize(strForms.size() < 28 ? 28 : strForms.size() + 1, ' ');
-        s += strForms + spec.pszHelp + "\n";
+        s += strForms + option.pszHelp + "\n";
     }
     s += "\n"
          "An expanded file takes the extension that the table of twelve gives (EX_ becomes\n"
