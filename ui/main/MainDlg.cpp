@@ -68,6 +68,14 @@ private:
     HWND m_hWndList;
 };
 
+// The common controls of the first Windows 95 and NT 4.0 (before 4.71, the first to
+// export DllGetVersion) never send LVN_ITEMACTIVATE; there a double-click opens a row.
+bool ListSendsItemActivate()
+{
+    const HMODULE hComCtl = GetModuleHandleA("comctl32.dll");
+    return hComCtl && GetProcAddress(hComCtl, "DllGetVersion") != nullptr;
+}
+
 int NextSelectedRow(HWND hWndList, int nAfter)
 {
     return static_cast<int>(SendMessageA(hWndList, LVM_GETNEXTITEM, static_cast<WPARAM>(nAfter), LVNI_SELECTED));
@@ -160,6 +168,10 @@ bool CMainDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     case LVN_ITEMACTIVATE:
         OnItemActivate();
         break;
+    case NM_DBLCLK:
+        if (m_bDoubleClickActivates && pHeader->hwndFrom == m_lstFiles.m_hWnd)
+            OnItemActivate();
+        break;
     case LVN_ENDLABELEDIT:
         // A row's text is the entry's path; an edited label is never taken.
         *pResult = FALSE;
@@ -195,6 +207,7 @@ BOOL CMainDlg::OnInitDialog()
 
     InsertColumns();
     SendMessageA(m_lstFiles.m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kListExStyles);
+    m_bDoubleClickActivates = !ListSendsItemActivate();
     m_pImageList = ImageList_Create(16, 16, ILC_MASK, 0, 3);
     m_btnDestination.SetWindowText(m_strDestination.c_str());
 

@@ -40,6 +40,8 @@ public:
     std::vector<std::unique_ptr<CCompressedFile>> m_apFiles;
     HIMAGELIST m_pImageList = nullptr;
     HICON m_hIcon = nullptr;
+    // Whether a double-click on a row opens it: only where the list sends no activation.
+    bool m_bDoubleClickActivates = false;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -223,6 +223,43 @@ TEST_F(MainDlgExpandTest, DoubleClickOnARowOpensIt)
     DeleteFileA(copy.c_str());
 }
 
+// The list of the first Windows 95 and NT 4.0 reports a double-click on a row only as
+// NM_DBLCLK; a newer list reports the activation too, which must not open it twice.
+TEST_F(MainDlgExpandTest, PlainDoubleClickNoticeOpensTheRowOnlyWhereTheListSendsNoActivation)
+{
+    const std::string name = "ZVOLD" + std::to_string(GetCurrentProcessId());
+    const auto paths = Make({name + ".EX_"});
+    char szTemp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, szTemp);
+    const std::string copy = std::string(szTemp) + name + ".exe";
+
+    CScriptedMainDlg dlg;
+    dlg.m_arrStartFiles = paths;
+    bool bOpensOnDoubleClick = true;
+    size_t nOpenedByNewerList = 0;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        const auto doubleClick = [&] {
+            NMITEMACTIVATE notify = {};
+            notify.hdr.hwndFrom = d.List();
+            notify.hdr.idFrom = IDC_FILELIST;
+            notify.hdr.code = NM_DBLCLK;
+            notify.iItem = 0;
+            SendMessageA(d.m_hWnd, WM_NOTIFY, IDC_FILELIST, reinterpret_cast<LPARAM>(&notify));
+        };
+        d.Select({0});
+        bOpensOnDoubleClick = d.m_bDoubleClickActivates;
+        doubleClick();
+        nOpenedByNewerList = d.m_opened.size();
+        d.m_bDoubleClickActivates = true;
+        doubleClick();
+    });
+    EXPECT_FALSE(bOpensOnDoubleClick) << "this system's list sends the activation";
+    EXPECT_EQ(nOpenedByNewerList, 0u);
+    EXPECT_EQ(dlg.m_opened, (std::vector<std::string>{copy}));
+    EXPECT_TRUE(dlg.m_boxes.empty());
+    DeleteFileA(copy.c_str());
+}
+
 TEST_F(MainDlgExpandTest, ActivationThatCannotExpandWarnsAndOpensNothing)
 {
     CScriptedMainDlg dlg;
