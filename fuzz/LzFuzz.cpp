@@ -2,7 +2,7 @@
 // a hang or growing memory, and an SZDD input must expand exactly as a plain
 // byte-at-a-time ring decoder reads it. Built and run by scripts/fuzz.
 #include "lz/LzExpand.h"
-#include "lz/SzddStream.h"
+#include "lz/ExpandStream.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,5 +1,5 @@
 #include "lz/LzExpand.h"
-#include "lz/SzddStream.h"
+#include "lz/ExpandStream.h"
 #include "platform/File.h"
 
 #include <cstring>

@@ -4,7 +4,7 @@
 // ZORVANE_BENCH_DIR chooses the folder of the files (default /tmp).
 #include "core/CompressedFile.h"
 #include "lz/LzExpand.h"
-#include "lz/SzddStream.h"
+#include "lz/ExpandStream.h"
 #include "tests/szdd/SzddWriter.h"
 
 #include <benchmark/benchmark.h>
