@@ -21,6 +21,19 @@ public:
     virtual bool Write(const uint8_t* pBuffer, size_t nBytes) = 0;
 };
 
+// A sink that only counts: the expanded length of a stream, without writing it.
+class CountingSink : public ByteSink {
+public:
+    bool Write(const uint8_t*, size_t nBytes) override {
+        m_nCount += nBytes;
+        return true;
+    }
+    uint64_t Count() const { return m_nCount; }
+
+private:
+    uint64_t m_nCount = 0;
+};
+
 // The expanded length of a stream that records none: it ends where its data ends.
 constexpr uint64_t kLengthUnknown = UINT64_MAX;
 

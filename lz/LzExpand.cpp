@@ -1,5 +1,6 @@
 #include "lz/LzExpand.h"
 #include "lz/ExpandStream.h"
+#include "lz/FileStreams.h"
 #include "platform/File.h"
 
 #include <cstring>
@@ -24,24 +25,6 @@ Slot* Lookup(int32_t h) {
     Slot* p = &g_aSlots[h - 1];
     return p->bUsed ? p : nullptr;
 }
-
-class FileSource : public lz::ByteSource {
-public:
-    explicit FileSource(platform::File& f) : m_f(f) {}
-    int64_t Read(uint8_t* p, size_t n) override { return m_f.Read(p, n); }
-
-private:
-    platform::File& m_f;
-};
-
-class FileSink : public lz::ByteSink {
-public:
-    explicit FileSink(platform::File& f) : m_f(f) {}
-    bool Write(const uint8_t* p, size_t n) override { return m_f.Write(p, n); }
-
-private:
-    platform::File& m_f;
-};
 
 void FillRecord(LzOpenRecord* pRecord, const char* pszPath, uint16_t nErr) {
     if (!pRecord) return;
@@ -92,8 +75,8 @@ int64_t LzCopy(int32_t hSource, int32_t hTarget) {
     if (!pSource || pSource->bTarget) return LZ_ERROR_BADINHANDLE;
     if (!pTarget || !pTarget->bTarget || pTarget == pSource) return LZ_ERROR_BADOUTHANDLE;
 
-    FileSource source(pSource->file);
-    FileSink sink(pTarget->file);
+    lz::FileSource source(pSource->file);
+    lz::FileSink sink(pTarget->file);
     int64_t nResult = lz::ExpandStream(source, sink);
     if (nResult >= 0) {
         platform::FileTime t;

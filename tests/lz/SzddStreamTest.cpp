@@ -218,7 +218,9 @@ TEST(ShortSzddStream, RoundTripsAndFailsWhenCutShort) {
         Result r = Expand(packed, 17);
         ASSERT_EQ(r.nCode, static_cast<int64_t>(n));
         ASSERT_TRUE(r.strOut == data);
-        if (n > 0) EXPECT_EQ(Expand(packed.substr(0, packed.size() - 1)).nCode, LZ_ERROR_READ) << n;
+        if (n > 0) {
+            EXPECT_EQ(Expand(packed.substr(0, packed.size() - 1)).nCode, LZ_ERROR_READ) << n;
+        }
     }
     EXPECT_EQ(Expand(ShortSzddHeader(5)).nCode, LZ_ERROR_READ);
     EXPECT_EQ(Expand(ShortSzddHeader(5).substr(0, 10)).nCode, LZ_ERROR_READ);
