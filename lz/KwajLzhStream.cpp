@@ -226,15 +226,7 @@ int64_t Decoder::Run() {
             }
             size_t nDist = ((x << 6 | y) + kWindow - 1) % kWindow + 1;  // 0 is 4096 back
             size_t nLen = c + 2;
-            const uint8_t* src = op - nDist;
-            if (nDist >= 8) {
-                // Each 8-byte step reads only bytes already in place.
-                std::memcpy(op, src, 8);
-                std::memcpy(op + 8, src + 8, 8);
-                std::memcpy(op + 16, src + 16, 8);
-            } else {
-                for (size_t i = 0; i < nLen; ++i) op[i] = src[i];
-            }
+            OutputWindow::CopyMatch(op, nDist, nLen);
             op += nLen;
             pLengthCode = &m_aCodes[kMatchLen];
             continue;

@@ -43,6 +43,21 @@ public:
         return true;
     }
 
+    // Copies a match of nLen (at most 18) bytes from nDist (1..4096) bytes behind op,
+    // byte by byte in effect, so that it may repeat its own output. Writes up to
+    // 24 bytes, within the slack.
+    static void CopyMatch(uint8_t* op, size_t nDist, size_t nLen) {
+        const uint8_t* src = op - nDist;
+        if (nDist >= 8) {
+            // Each 8-byte step reads only bytes already in place.
+            std::memcpy(op, src, 8);
+            std::memcpy(op + 8, src + 8, 8);
+            std::memcpy(op + 16, src + 16, 8);
+        } else {
+            for (size_t i = 0; i < nLen; ++i) op[i] = src[i];
+        }
+    }
+
 private:
     ByteSink& m_sink;
     uint8_t* m_p;

@@ -92,15 +92,7 @@ void Decoder::FastGroups(uint8_t*& op) {
             ip += 2;
             uint32_t nRing = nRingBase + static_cast<uint32_t>(op - pStart);
             size_t nDist = ((nRing - nOffset - 1) & (kWindow - 1)) + 1;  // 1..4096
-            const uint8_t* src = op - nDist;
-            if (nDist >= 8) {
-                // Each 8-byte step reads only bytes already in place.
-                std::memcpy(op, src, 8);
-                std::memcpy(op + 8, src + 8, 8);
-                std::memcpy(op + 16, src + 16, 8);
-            } else {
-                for (size_t i = 0; i < nLen; ++i) op[i] = src[i];
-            }
+            OutputWindow::CopyMatch(op, nDist, nLen);
             op += nLen;
         }
     }

@@ -7,6 +7,7 @@
 #include "core/CompressedFile.h"
 #include "lz/LzExpand.h"
 #include "lz/ExpandStream.h"
+#include "tests/lz/StreamTestSupport.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
@@ -21,6 +22,8 @@
 #include <unistd.h>
 
 namespace {
+
+using lz_test::MemorySource;
 
 enum Kind { kText, kRandom };
 enum Packing { kSzdd, kShortSzdd, kKwajLzss, kKwajLzh, kKwajDeflate };
@@ -95,21 +98,6 @@ const Case& GetCase(Kind kind, size_t nSize, Packing packing = kSzdd) {
     }
     return it->second;
 }
-
-class MemorySource : public lz::ByteSource {
-public:
-    explicit MemorySource(const std::string& s) : m_s(s) {}
-    int64_t Read(uint8_t* p, size_t n) override {
-        size_t nGot = std::min(n, m_s.size() - m_nPos);
-        std::memcpy(p, m_s.data() + m_nPos, nGot);
-        m_nPos += nGot;
-        return static_cast<int64_t>(nGot);
-    }
-
-private:
-    const std::string& m_s;
-    size_t m_nPos = 0;
-};
 
 class MemorySink : public lz::ByteSink {
 public:
