@@ -12,13 +12,12 @@ namespace lz {
 namespace {
 
 constexpr size_t kOutCap = 64 * 1024;
-constexpr size_t kHistory = 32 * 1024;
 constexpr size_t kBlockHeader = 4;  // the length, then "CK"
 
 class Inflater {
 public:
-    Inflater(Input& in, ByteSink& sink, uint64_t nLength, uint8_t* pOut, uint8_t* pHistory)
-        : m_in(in), m_sink(sink), m_nLeft(nLength), m_pOut(pOut), m_pHistory(pHistory) {}
+    Inflater(Input& in, ByteSink& sink, uint64_t nLength, uint8_t* pOut)
+        : m_in(in), m_sink(sink), m_nLeft(nLength), m_pOut(pOut) {}
     ~Inflater() {
         if (m_bOpen) inflateEnd(&m_z);
     }
@@ -34,7 +33,6 @@ private:
     ByteSink& m_sink;
     uint64_t m_nLeft;
     uint8_t* m_pOut;
-    uint8_t* m_pHistory;
     z_stream m_z = {};
     bool m_bOpen = false;
     int64_t m_nWritten = 0;
@@ -58,17 +56,12 @@ int64_t Inflater::Run() {
     return m_nWritten;
 }
 
-// A fresh Deflate stream whose history is all that was expanded before.
+// A fresh Deflate stream whose history is all that was expanded before: the
+// reset that keeps zlib's window, so the history is not copied out and back.
 int32_t Inflater::StartStream() {
-    if (!m_bOpen) {
-        if (inflateInit2(&m_z, -MAX_WBITS) != Z_OK) return LZ_ERROR_GLOBALLOC;
-        m_bOpen = true;
-        return 0;
-    }
-    uInt nHistory = 0;
-    if (inflateGetDictionary(&m_z, m_pHistory, &nHistory) != Z_OK || inflateReset(&m_z) != Z_OK ||
-        (nHistory > 0 && inflateSetDictionary(&m_z, m_pHistory, nHistory) != Z_OK))
-        return LZ_ERROR_GLOBALLOC;
+    if (m_bOpen) return inflateResetKeep(&m_z) == Z_OK ? 0 : LZ_ERROR_GLOBALLOC;
+    if (inflateInit2(&m_z, -MAX_WBITS) != Z_OK) return LZ_ERROR_GLOBALLOC;
+    m_bOpen = true;
     return 0;
 }
 
@@ -118,9 +111,9 @@ bool Inflater::Emit(size_t nProduced) {
 }  // namespace
 
 int64_t ExpandKwajDeflate(Input& in, ByteSink& sink, uint64_t nLength) {
-    std::unique_ptr<uint8_t[]> pBuffers(new (std::nothrow) uint8_t[kOutCap + kHistory]);
-    if (!pBuffers) return LZ_ERROR_GLOBALLOC;
-    Inflater inflater(in, sink, nLength, pBuffers.get(), pBuffers.get() + kOutCap);
+    std::unique_ptr<uint8_t[]> pOut(new (std::nothrow) uint8_t[kOutCap]);
+    if (!pOut) return LZ_ERROR_GLOBALLOC;
+    Inflater inflater(in, sink, nLength, pOut.get());
     return inflater.Run();
 }
 
