@@ -1,7 +1,8 @@
 // Expansion speed, in MB/s of expanded output, on generated data: text-like
 // and random, 1 MiB and 64 MiB, in memory and file to file, for SZDD; in memory
 // for the short-header variant and KWAJ methods 2, 3 and 4, with zlib's own
-// inflate of one raw Deflate stream of the same text as the measure for method 4. In-memory rates are
+// inflate of the same text as the measure for method 4: of one raw Deflate
+// stream (whole, or streamed through the same sink), and of the file's blocks. In-memory rates are
 // per second of CPU time; the file cases by the clock, since they wait on the disk.
 // ZORVANE_BENCH_DIR chooses the folder of the files (default /tmp).
 #include "core/CompressedFile.h"
@@ -193,6 +194,35 @@ void BM_ZlibInflate(benchmark::State& state, Kind kind, size_t nSize, bool bWhol
     Report(state, nSize);
 }
 
+// zlib's inflate of the very blocks of a KWAJ method 4 file, straight into the
+// whole output, each block's history set from the output before it.
+void BM_ZlibInflateBlocks(benchmark::State& state, Kind kind, size_t nSize) {
+    const Case& c = GetCase(kind, nSize, kKwajDeflate);
+    const uint8_t* const pBlocks = reinterpret_cast<const uint8_t*>(c.strPacked.data()) + 18;  // after the header
+    std::string out(nSize, '\0');
+    for (auto _ : state) {
+        z_stream z = {};
+        inflateInit2(&z, -15);
+        Bytef* const pOut = reinterpret_cast<Bytef*>(&out[0]);
+        size_t nDone = 0;
+        for (const uint8_t* p = pBlocks; p[0] | p[1]; p += 2 + (p[0] | p[1] << 8)) {
+            size_t nHistory = std::min<size_t>(nDone, 32768);
+            inflateReset(&z);
+            if (nHistory) inflateSetDictionary(&z, pOut + nDone - nHistory, static_cast<uInt>(nHistory));
+            z.next_in = const_cast<Bytef*>(p + 4);
+            z.avail_in = static_cast<uInt>((p[0] | p[1] << 8) - 2);
+            z.next_out = pOut + nDone;
+            z.avail_out = static_cast<uInt>(nSize - nDone);
+            if (inflate(&z, Z_FINISH) != Z_STREAM_END) state.SkipWithError("inflate failed");
+            nDone = nSize - z.avail_out;
+        }
+        inflateEnd(&z);
+        benchmark::DoNotOptimize(out.data());
+    }
+    if (out != c.strPlain) state.SkipWithError("wrong data");
+    Report(state, nSize);
+}
+
 // LzOpenFile / LzCopy / LzClose from one file to another.
 void BM_FileToFile(benchmark::State& state, Kind kind, size_t nSize) {
     const Case& c = GetCase(kind, nSize);
@@ -239,6 +269,7 @@ BENCHMARK_CAPTURE(BM_InMemory, kwaj3_text_64MiB, kText, kLarge, kKwajLzh)->Unit(
 BENCHMARK_CAPTURE(BM_InMemory, kwaj4_text_64MiB, kText, kLarge, kKwajDeflate)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ZlibInflate, whole_text_64MiB, kText, kLarge, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_ZlibInflate, stream_text_64MiB, kText, kLarge, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ZlibInflateBlocks, text_64MiB, kText, kLarge)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_FileToFile, text_1MiB, kText, kSmall)->UseRealTime();
 BENCHMARK_CAPTURE(BM_FileToFile, random_1MiB, kRandom, kSmall)->UseRealTime();
 BENCHMARK_CAPTURE(BM_FileToFile, text_64MiB, kText, kLarge)->Unit(benchmark::kMillisecond)->UseRealTime();
