@@ -60,6 +60,7 @@ bool CMainApp::ExpandFiles(const std::vector<std::string>& arrFiles, BOOL bBesid
     bool bAllExpanded = true;
     for (const std::string& name : arrFiles) {
         CCompressedFile file(name.c_str());
+        file.GuessExtensionFromHeader();
         if (!file.Expand(strPrefix.c_str()))
             bAllExpanded = false;
     }

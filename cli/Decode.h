@@ -2,7 +2,7 @@
 // -c, nothing at all for -l. Either way the bytes produced are counted, for the
 // progress line.
 #pragma once
-#include "lz/SzddStream.h"
+#include "lz/ExpandStream.h"
 
 #include <atomic>
 #include <cstdint>

@@ -6,13 +6,15 @@
 
 // Where the extension of an expanded file came from.
 enum class NameRule {
+    kRecorded,  // a KWAJ header recorded the extension the file had
     kTable,     // the table of twelve knew the compressed extension
     kHeader,    // -r: the header's character completed it
     kFallback,  // neither: the source's own extension after a second dot
 };
 
-// Settles the entry's extension: the table's guess (made when the entry was
-// built), else with bFromHeader the header's character. The fallback leaves
+// Settles the entry's extension: the extension a KWAJ header records, else the
+// table's guess (made when the entry was built), else with bFromHeader the
+// SZDD header's character. The fallback leaves
 // m_szExt empty, which Expand fills with the source's own extension.
 NameRule ChooseExtension(CCompressedFile& file, bool bFromHeader);
 

@@ -4,6 +4,10 @@ enable_testing()
 find_package(Threads REQUIRED)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# Deflate (KWAJ method 4) comes from the system's zlib.
+find_package(ZLIB REQUIRED)
+target_link_libraries(zorvane_portable PUBLIC ZLIB::ZLIB)
+
 file(GLOB PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/lz/*.cpp tests/core/*.cpp tests/platform/*.cpp)
 if(PORTABLE_TEST_SOURCES)
   # The sources are compiled again here so that they run under the sanitizers too.
@@ -11,7 +15,7 @@ if(PORTABLE_TEST_SOURCES)
   target_include_directories(zorvane_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined)
-  target_link_libraries(zorvane_unit_tests PRIVATE GTest::gtest_main)
+  target_link_libraries(zorvane_unit_tests PRIVATE GTest::gtest_main ZLIB::ZLIB)
   add_test(NAME unit COMMAND zorvane_unit_tests)
 endif()
 

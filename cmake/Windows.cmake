@@ -3,6 +3,10 @@ add_compile_definitions(WINVER=0x0500 _WIN32_WINNT=0x0500 _WIN32_IE=0x0500 STRIC
 # One self-contained .exe: no MinGW runtime DLL beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# Deflate (KWAJ method 4) from zlib, linked in statically like the runtime.
+find_library(ZLIB_STATIC_LIBRARY NAMES libz.a REQUIRED)
+target_link_libraries(zorvane_portable PUBLIC ${ZLIB_STATIC_LIBRARY})
+
 set(WIN32_LIBS comctl32 shell32 advapi32 ole32 oleaut32 uuid comdlg32 gdi32 user32 kernel32)
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/zorvane.rc)

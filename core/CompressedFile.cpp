@@ -1,9 +1,14 @@
 #include "core/CompressedFile.h"
 #include "core/ExtensionTable.h"
 #include "core/MbcsText.h"
+#include "lz/ExpandStream.h"
+#include "lz/FileStreams.h"
+#include "lz/Formats.h"
+#include "lz/KwajHeader.h"
 #include "platform/File.h"
 
 #include <cstring>
+#include <vector>
 
 // Folder separators: '\' as on Windows, and '/' which Windows takes as one too
 // and which is the separator of native paths. Neither is ever the second byte
@@ -34,6 +39,44 @@ bool IsNameCharacter(char c) {
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A little-endian length field; a file that ends inside it gives the bytes it has.
+uint32_t LengthAt(platform::File& file, uint64_t nOffset) {
+    uint8_t ab[4] = {0, 0, 0, 0};
+    ReadAt(file, nOffset, ab, sizeof ab);
+    return lz::ReadLe32(ab);
+}
+
+// The KWAJ header of an open file; false when it is corrupt.
+bool ReadKwajHeader(platform::File& file, lz::KwajHeader* pHeader) {
+    uint8_t abFixed[lz::kKwajFixedSize];
+    size_t nGot = ReadAt(file, 0, abFixed, sizeof abFixed);
+    if (nGot < sizeof abFixed) return false;
+    std::vector<uint8_t> header(std::max(lz::KwajDataOffset(abFixed), sizeof abFixed));
+    nGot = ReadAt(file, 0, header.data(), header.size());
+    return lz::ParseKwajHeader(header.data(), nGot, pHeader);
+}
+
+// The expanded size of an open file (see GetSize).
+uint32_t ExpandedSize(platform::File& file, int64_t nFileSize) {
+    uint8_t abSignature[lz::kSignatureSize];
+    size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
+    switch (lz::DetectFormat(abSignature, nGot)) {
+    case lz::Format::kSzdd: return LengthAt(file, 10);
+    case lz::Format::kShortSzdd: return LengthAt(file, 8);
+    case lz::Format::kPlain: return nFileSize < 0 ? 0 : static_cast<uint32_t>(nFileSize & 0xFFFFFFFFu);
+    case lz::Format::kKwaj: break;
+    }
+    lz::KwajHeader header;
+    if (!ReadKwajHeader(file, &header)) return 0;
+    if (header.bHasLength) return header.nLength;
+    // No length recorded: what the data produces, decoded without writing.
+    if (!file.Seek(0)) return 0;
+    lz::FileSource source(file);
+    lz::CountingSink counter;
+    int64_t n = lz::ExpandStream(source, counter);
+    return n < 0 ? 0 : static_cast<uint32_t>(static_cast<uint64_t>(n) & 0xFFFFFFFFu);
+}
 
 }  // namespace
 
@@ -70,22 +113,51 @@ const char* CCompressedFile::CompressedExtension() const {
     return pDot ? pDot + 1 : m_szPath;
 }
 
+bool CCompressedFile::GuessExtensionFromHeader() {
+    char szExt[kMaxExt];
+    if (!RecordedExtension(szExt)) return false;
+    std::memcpy(m_szExt, szExt, sizeof szExt);
+    return true;
+}
+
+bool CCompressedFile::RecordedExtension(char (&szExt)[kMaxExt]) const {
+    platform::File file;
+    if (m_szPath[0] == '\0' || !file.OpenRead(m_szPath)) return false;
+    uint8_t abSignature[lz::kSignatureSize];
+    size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
+    lz::KwajHeader header;
+    if (lz::DetectFormat(abSignature, nGot) != lz::Format::kKwaj || !ReadKwajHeader(file, &header) ||
+        header.szExt[0] == '\0')
+        return false;
+    static_assert(sizeof header.szExt <= kMaxExt, "a recorded extension fits the entry");
+    std::memcpy(szExt, header.szExt, sizeof header.szExt);
+    mbcs::LowerCase(szExt);
+    return true;
+}
+
 uint32_t CCompressedFile::GetSize(bool bCompressed) const {
     const uint32_t nFailed = bCompressed ? kSizeUnknown : 0;
     platform::File file;
     if (m_szPath[0] == '\0' || !file.OpenRead(m_szPath)) return nFailed;
-    if (bCompressed) {
-        int64_t nSize = file.Size();
-        return nSize < 0 ? kSizeUnknown : static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
-    }
-    // The expanded length at offset 10; a shorter file gives the bytes it has.
-    uint8_t ab[4] = {0, 0, 0, 0};
-    ReadAt(file, 10, ab, sizeof ab);
-    return ab[0] | (uint32_t(ab[1]) << 8) | (uint32_t(ab[2]) << 16) | (uint32_t(ab[3]) << 24);
+    int64_t nSize = file.Size();
+    if (!bCompressed) return ExpandedSize(file, nSize);
+    return nSize < 0 ? kSizeUnknown : static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
+}
+
+void CCompressedFile::GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const {
+    *pnCompressed = kSizeUnknown;
+    *pnExpanded = 0;
+    platform::File file;
+    if (m_szPath[0] == '\0' || !file.OpenRead(m_szPath)) return;
+    int64_t nSize = file.Size();
+    if (nSize >= 0) *pnCompressed = static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
+    *pnExpanded = ExpandedSize(file, nSize);
 }
 
 bool CCompressedFile::RestoreExtensionFromHeader() {
     if (m_szExt[0] != '\0' || m_szPath[0] == '\0') return false;
+    // A KWAJ file records its extension whole, an SZDD file the one character it lost.
+    if (GuessExtensionFromHeader()) return true;
     const char* pszDotted = mbcs::PathExtension(m_szPath);
     if (pszDotted[0] == '\0') return false;
     const char* pszCompressed = pszDotted + 1;
@@ -93,11 +165,10 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
     // The '_' must be a character of its own, not the second byte of one.
     if (nLen == 0 || nLen >= kMaxExt || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1) return false;
 
-    static const uint8_t kSzdd[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
     uint8_t ab[10];
     platform::File file;
     if (!file.OpenRead(m_szPath) || ReadAt(file, 0, ab, sizeof ab) != sizeof ab ||
-        std::memcmp(ab, kSzdd, sizeof kSzdd) != 0)
+        lz::DetectFormat(ab, sizeof ab) != lz::Format::kSzdd)
         return false;
     char cLost = static_cast<char>(ab[9]);
     if (!IsNameCharacter(cLost)) return false;

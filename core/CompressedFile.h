@@ -36,13 +36,20 @@ public:
 
     // True when the extension table knows the compressed extension; m_szExt is then its restored form.
     bool GuessExtension();
-    // The file's own size (bCompressed), or the expanded size its header records.
-    uint32_t GetSize(bool bCompressed) const;
-    // When the table gave no extension (m_szExt empty): fills m_szExt from what the
-    // header records, the compressed extension with its final '_' replaced by the
-    // character the compressor took away ("in_" and 'i' give "ini"). False, with
-    // m_szExt unchanged, when the header records nothing usable.
+    // Reads the header: a KWAJ file that records its original extension gets it
+    // (lower case) in place of the table's guess. False, m_szExt unchanged, when
+    // the file records none. Kept apart from construction, which touches no file.
+    bool GuessExtensionFromHeader();
+    // When m_szExt is empty, fills it from what the header records; false
+    // (m_szExt unchanged) when it records nothing usable.
     bool RestoreExtensionFromHeader();
+    // The file's own size (bCompressed), or the expanded size: what its format's
+    // header records (SZDD offset 10, the short-header variant offset 8, KWAJ its
+    // length field), the length a KWAJ file's data produces when it records none
+    // (0 when it is corrupt), and the file's own size for a file in no format.
+    uint32_t GetSize(bool bCompressed) const;
+    // Both sizes through one open of the file; 0xFFFFFFFF and 0 when it cannot be opened.
+    void GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const;
     // Writes the expanded file beside the source (empty prefix) or under the prefix,
     // a folder that already ends in a backslash. False when no complete file was written;
     // an existing target is then left as it was and m_szOutputPath is empty.
@@ -72,4 +79,6 @@ private:
         return false;
     }
     bool WriteExpanded(const std::string& strName, Existing eExisting);
+    // The extension a KWAJ header records, lower case; false when there is none.
+    bool RecordedExtension(char (&szExt)[kMaxExt]) const;
 };

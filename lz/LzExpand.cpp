@@ -1,5 +1,6 @@
 #include "lz/LzExpand.h"
-#include "lz/SzddStream.h"
+#include "lz/ExpandStream.h"
+#include "lz/FileStreams.h"
 #include "platform/File.h"
 #include "platform/Lock.h"
 
@@ -24,24 +25,6 @@ Slot* Lookup(int32_t h) {
     Slot* p = &g_aSlots[h - 1];
     return p->bUsed ? p : nullptr;
 }
-
-class FileSource : public lz::ByteSource {
-public:
-    explicit FileSource(platform::File& f) : m_f(f) {}
-    int64_t Read(uint8_t* p, size_t n) override { return m_f.Read(p, n); }
-
-private:
-    platform::File& m_f;
-};
-
-class FileSink : public lz::ByteSink {
-public:
-    explicit FileSink(platform::File& f) : m_f(f) {}
-    bool Write(const uint8_t* p, size_t n) override { return m_f.Write(p, n); }
-
-private:
-    platform::File& m_f;
-};
 
 void FillRecord(LzOpenRecord* pRecord, const char* pszPath, uint16_t nErr) {
     if (!pRecord) return;
@@ -84,8 +67,8 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle) 
 namespace {
 
 int64_t CopyInto(platform::File& source, platform::File& target) {
-    FileSource in(source);
-    FileSink out(target);
+    lz::FileSource in(source);
+    lz::FileSink out(target);
     int64_t nResult = lz::ExpandStream(in, out);
     if (nResult >= 0) {
         platform::FileTime t;

@@ -1,4 +1,5 @@
-// The LZ expansion service: expands files in the public SZDD format.
+// The LZ expansion service: expands files in the public COMPRESS formats (SZDD,
+// its short-header variant and KWAJ).
 // Three calls, as the classic service has them: open (source or target),
 // copy (writes the whole expanded form), close. Errors are negative values.
 #pragma once
@@ -44,11 +45,12 @@ enum : int32_t {
 // on success). Returns a handle greater than 0, or LZ_ERROR_BADINHANDLE (source),
 // LZ_ERROR_BADOUTHANDLE (target), LZ_ERROR_GLOBALLOC (too many open handles).
 int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle);
-// Writes the expanded form of the source into the target (a source that is not
-// SZDD is copied unchanged) and gives the target the source's last-write time.
-// Everything is written when it returns. Returns the number of bytes written, or
-// a negative error: LZ_ERROR_READ also for a source whose data ends before its
-// header's expanded length is produced. A handle is used by one thread at a time.
+// Writes the expanded form of the source into the target (a source in none of
+// the formats is copied unchanged) and gives the target the source's last-write
+// time. Everything is written when it returns. Returns the number of bytes
+// written, or a negative error: LZ_ERROR_READ also for a corrupt source (its data
+// ends before its recorded length, a KWAJ header or code is malformed),
+// LZ_ERROR_UNKNOWNALG for an unknown method. A handle is used by one thread at a time.
 int64_t LzCopy(int32_t hSource, int32_t hTarget);
 // LzCopy into a target that the caller opened for writing itself (a file it created
 // exclusively, so that no other file is ever written); the target stays open.

@@ -1,31 +1,17 @@
-// SZDD expansion between byte streams: the decoder under LzCopy, usable on
-// memory as well as on files. Memory use is fixed (the 4096-byte window and two
-// bounded buffers) whatever the size of the data.
+// The LZSS ring data of SZDD files, of the short-header variant and of KWAJ
+// method 2: one decoder, told where the ring is first written.
 #pragma once
-#include <cstddef>
-#include <cstdint>
+#include "lz/ByteStream.h"
 
 namespace lz {
 
-class ByteSource {
-public:
-    virtual ~ByteSource() = default;
-    // Bytes read into pBuffer (0 at the end), or a negative value on error.
-    virtual int64_t Read(uint8_t* pBuffer, size_t nBytes) = 0;
-};
+constexpr uint32_t kSzddRingStart = 4096 - 16;
+constexpr uint32_t kShortRingStart = 4096 - 18;
 
-class ByteSink {
-public:
-    virtual ~ByteSink() = default;
-    // Writes all bytes, or returns false.
-    virtual bool Write(const uint8_t* pBuffer, size_t nBytes) = 0;
-};
-
-// Writes the expanded form of an SZDD stream to the sink; a stream that does
-// not start with the SZDD signature is copied unchanged. Returns the number of
-// bytes written, or a negative LZ_ERROR_ value: LZ_ERROR_READ when the source fails
-// or ends before the header's expanded length is produced, LZ_ERROR_WRITE when the
-// sink fails, LZ_ERROR_UNKNOWNALG for a compression mode other than 'A'.
-int64_t ExpandStream(ByteSource& source, ByteSink& sink);
+// Expands the data at the input's position. With a known nLength, exactly that
+// many bytes or LZ_ERROR_READ when the data ends first; with kLengthUnknown,
+// everything up to the end of the data (an item cut off there is dropped).
+// Returns the bytes written, or LZ_ERROR_READ / LZ_ERROR_WRITE / LZ_ERROR_GLOBALLOC.
+int64_t ExpandLzss(Input& in, ByteSink& sink, uint32_t nRingStart, uint64_t nLength);
 
 }  // namespace lz

@@ -3,6 +3,7 @@
 #include "core/ExtensionTable.h"
 #include "tests/cli/ToolHarness.h"
 #include "tests/platform/TestFolder.h"
+#include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
 #include <gtest/gtest.h>
@@ -225,6 +226,22 @@ TEST_F(ExpandTool, RestoreTakesTheLostCharacterFromTheHeaderOrSaysItCannot) {
     r = Run({"setup.in_"});
     EXPECT_EQ(r.strOut, "setup.in_ -> setup..in_ (extension unknown: fallback name)\n");
     EXPECT_EQ(Read("setup..in_"), "[setup]");
+}
+
+TEST_F(ExpandTool, ReadsTheShortHeaderVariantAndKwajWithTheExtensionItRecords) {
+    const std::string strData = Data(70000, 11);
+    Write("short.ex_", ShortSzddCompress(strData));
+    KwajOptions recorded;
+    recorded.nFlags = kKwajLength | kKwajName | kKwajExt;
+    recorded.strExt = "INI";
+    Write("setup.kw_", KwajCompress(strData, 3, recorded));
+    Write("plain.tx_", KwajCompress(strData, 4));  // records no extension: the table decides
+    ToolResult r = Run({"short.ex_", "setup.kw_", "plain.tx_"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "short.ex_ -> short.exe\nsetup.kw_ -> setup.ini\nplain.tx_ -> plain.txt\n");
+    EXPECT_EQ(Read("short.exe"), strData);
+    EXPECT_EQ(Read("setup.ini"), strData);
+    EXPECT_EQ(Read("plain.txt"), strData);
 }
 
 TEST_F(ExpandTool, ListDecodesWithoutWritingAndReportsDamage) {

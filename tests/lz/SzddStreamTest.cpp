@@ -1,5 +1,6 @@
 #include "lz/LzExpand.h"
-#include "lz/SzddStream.h"
+#include "lz/ExpandStream.h"
+#include "tests/lz/StreamTestSupport.h"
 #include "tests/szdd/SzddWriter.h"
 
 #include <gtest/gtest.h>
@@ -10,54 +11,7 @@
 
 namespace {
 
-// Hands out the data in pieces of varying small sizes, so that every refill
-// boundary of the decoder is met.
-class MemorySource : public lz::ByteSource {
-public:
-    explicit MemorySource(const std::string& s, size_t nMaxPiece = 0, int64_t nFailAt = -1)
-        : m_s(s), m_nMaxPiece(nMaxPiece), m_nFailAt(nFailAt) {}
-    int64_t Read(uint8_t* p, size_t n) override {
-        if (m_nFailAt >= 0 && static_cast<int64_t>(m_nPos) >= m_nFailAt) return -1;
-        if (m_nMaxPiece) n = std::min(n, 1 + (m_nCalls++ * 7) % m_nMaxPiece);
-        size_t nGot = std::min(n, m_s.size() - m_nPos);
-        std::memcpy(p, m_s.data() + m_nPos, nGot);
-        m_nPos += nGot;
-        return static_cast<int64_t>(nGot);
-    }
-
-private:
-    const std::string& m_s;
-    size_t m_nPos = 0;
-    size_t m_nMaxPiece;
-    size_t m_nCalls = 0;
-    int64_t m_nFailAt;
-};
-
-class StringSink : public lz::ByteSink {
-public:
-    explicit StringSink(size_t nLimit = SIZE_MAX) : m_nLimit(nLimit) {}
-    bool Write(const uint8_t* p, size_t n) override {
-        if (m_str.size() + n > m_nLimit) return false;
-        m_str.append(reinterpret_cast<const char*>(p), n);
-        return true;
-    }
-    std::string m_str;
-
-private:
-    size_t m_nLimit;
-};
-
-struct Result {
-    int64_t nCode;
-    std::string strOut;
-};
-
-Result Expand(const std::string& input, size_t nMaxPiece = 0) {
-    MemorySource source(input, nMaxPiece);
-    StringSink sink;
-    int64_t n = lz::ExpandStream(source, sink);
-    return {n, sink.m_str};
-}
+using namespace lz_test;
 
 // The format as plainly as it can be written: a ring of 4096 bytes, one byte at a time.
 std::string ReferenceExpand(const std::string& body, uint32_t nLength) {
@@ -88,12 +42,6 @@ std::string ReferenceExpand(const std::string& body, uint32_t nLength) {
         }
     }
     return out;
-}
-
-std::string RandomBytes(std::mt19937& rng, size_t n, int nAlphabet = 256) {
-    std::string s(n, '\0');
-    for (char& c : s) c = static_cast<char>(rng() % nAlphabet);
-    return s;
 }
 
 TEST(SzddStream, DecodesLiteralsAndMatchesFromTheWrittenBytes) {
@@ -247,6 +195,35 @@ TEST(SzddStream, ArbitraryStreamsDecodeAsThePlainRingDoes) {
         ASSERT_EQ(r.nCode, static_cast<int64_t>(nLength)) << nRound;
         ASSERT_TRUE(r.strOut == expect) << nRound;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShortSzddStream, TheRingIsFirstWrittenAt4078) {
+    SzddStreamBuilder b;
+    // 4078 holds the first byte written; 4080, the first byte of an SZDD ring, holds the third.
+    b.Literals("abc").Match(4078, 5).Match(4080, 3).Match(4077, 3);
+    Result r = Expand(ShortSzddHeader(14) + b.Body());
+    EXPECT_EQ(r.nCode, 14);
+    EXPECT_EQ(r.strOut, "abc" "abcab" "cab" " ab");
+}
+
+TEST(ShortSzddStream, RoundTripsAndFailsWhenCutShort) {
+    std::mt19937 rng(4078);
+    for (size_t n : {size_t(0), size_t(1), size_t(4097), size_t(131073), size_t(400000)}) {
+        std::string data = RandomBytes(rng, n, n % 2 ? 3 : 256);
+        std::string packed = ShortSzddCompress(data);
+        Result r = Expand(packed, 17);
+        ASSERT_EQ(r.nCode, static_cast<int64_t>(n));
+        ASSERT_TRUE(r.strOut == data);
+        if (n > 0) {
+            EXPECT_EQ(Expand(packed.substr(0, packed.size() - 1)).nCode, LZ_ERROR_READ) << n;
+        }
+    }
+    EXPECT_EQ(Expand(ShortSzddHeader(5)).nCode, LZ_ERROR_READ);
+    EXPECT_EQ(Expand(ShortSzddHeader(5).substr(0, 10)).nCode, LZ_ERROR_READ);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Makes SZDD files for tests: a small greedy LZSS compressor, a builder for
-// hand-made streams, and whole-file read/write helpers. Header-only, standard C++
+// Makes SZDD files and files of the short-header variant for tests: a small
+// greedy LZSS compressor, a builder for hand-made streams, and whole-file
+// read/write helpers. Header-only, standard C++
 // only, so that every test program (native and Windows) can include it.
 //
 //   std::string packed = SzddCompress("hello hello hello");
@@ -17,7 +18,8 @@
 namespace szdd_detail {
 
 constexpr unsigned kWindow = 4096;
-constexpr unsigned kStart = 4080;  // ring position of the first byte written
+constexpr unsigned kStart = 4080;       // ring position of the first byte written
+constexpr unsigned kShortStart = 4078;  // the same in the short-header variant
 constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 18;
 
@@ -32,6 +34,13 @@ inline std::string SzddHeader(uint32_t nExpandedLength, char cReplaced = '\0') {
     std::string s("SZDD\x88\xF0\x27\x33", 8);
     s.push_back('A');
     s.push_back(cReplaced);
+    szdd_detail::PutLe32(s, nExpandedLength);
+    return s;
+}
+
+// The 12-byte header of the variant: signature and the expanded length.
+inline std::string ShortSzddHeader(uint32_t nExpandedLength) {
+    std::string s("SZ\x20\x88\xF0\x27\x33\xD1", 8);
     szdd_detail::PutLe32(s, nExpandedLength);
     return s;
 }
@@ -78,10 +87,11 @@ private:
     unsigned m_nBits = 8;
 };
 
-// Compresses data into a complete SZDD file. Greedy matching over hash chains;
-// matches may overlap the bytes they produce, as the format allows.
-inline std::string SzddCompress(const std::string& data, char cReplaced = '\0') {
-    using namespace szdd_detail;
+namespace szdd_detail {
+
+// The LZSS items of data for a ring first written at nRingStart. Greedy matching
+// over hash chains; matches may overlap the bytes they produce, as the format allows.
+inline std::string LzssBody(const std::string& data, unsigned nRingStart) {
     const size_t n = data.size();
     const unsigned char* p = reinterpret_cast<const unsigned char*>(data.data());
     constexpr unsigned kHashBits = 15;
@@ -99,8 +109,8 @@ inline std::string SzddCompress(const std::string& data, char cReplaced = '\0') 
         head[h] = static_cast<int64_t>(i);
     };
 
-    std::string out = SzddHeader(static_cast<uint32_t>(n), cReplaced);
-    out.reserve(out.size() + n + n / 8 + 16);
+    std::string out;
+    out.reserve(n + n / 8 + 16);
     size_t i = 0;
     unsigned nBits = 8;
     size_t nFlagPos = 0;
@@ -134,7 +144,7 @@ inline std::string SzddCompress(const std::string& data, char cReplaced = '\0') 
             }
         }
         if (nBestLen >= kMinMatch) {
-            unsigned nOffset = (kStart + static_cast<unsigned>(nBestPos)) & (kWindow - 1);
+            unsigned nOffset = (nRingStart + static_cast<unsigned>(nBestPos)) & (kWindow - 1);
             flag(false);
             out.push_back(static_cast<char>(nOffset & 0xFF));
             out.push_back(static_cast<char>(((nOffset >> 4) & 0xF0) | (nBestLen - kMinMatch)));
@@ -148,6 +158,18 @@ inline std::string SzddCompress(const std::string& data, char cReplaced = '\0') 
         }
     }
     return out;
+}
+
+}  // namespace szdd_detail
+
+// Compresses data into a complete SZDD file.
+inline std::string SzddCompress(const std::string& data, char cReplaced = '\0') {
+    return SzddHeader(static_cast<uint32_t>(data.size()), cReplaced) + szdd_detail::LzssBody(data, szdd_detail::kStart);
+}
+
+// Compresses data into a complete file of the short-header variant.
+inline std::string ShortSzddCompress(const std::string& data) {
+    return ShortSzddHeader(static_cast<uint32_t>(data.size())) + szdd_detail::LzssBody(data, szdd_detail::kShortStart);
 }
 
 // Writes bytes to a file, replacing it. False when the file cannot be written.

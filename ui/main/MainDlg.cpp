@@ -236,6 +236,7 @@ void CMainDlg::InsertColumns()
 void CMainDlg::AddFile(const char* pszPath)
 {
     m_apFiles.push_back(std::make_unique<CCompressedFile>(pszPath));
+    m_apFiles.back()->GuessExtensionFromHeader();
     const CCompressedFile& file = *m_apFiles.back();
 
     // The image list keeps its own copy of the icon.

@@ -1,7 +1,10 @@
 // The main window's list, its remove command, the About box and how the window ends.
 #include "tests/support/TestDialog.h"
+#include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 #include "tests/ui/main/MainDlgTestHarness.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -49,6 +52,41 @@ TEST(MainDlgTest, ListsTheStartFilesWithTheirSizesAndRatios)
     // The same path twice gives two rows.
     EXPECT_EQ(rows[4], rows[0]);
     EXPECT_EQ(destinationCaption, CMainDlg::kSameFolderMarker);
+}
+
+TEST(MainDlgTest, ListsKwajAndShortHeaderFilesWithTheirOwnSizesAndARecordedExtension)
+{
+    CTempFolder folder;
+    std::string text;
+    for (int i = 0; i < 3000; ++i)
+        text += "line " + std::to_string(i % 37) + "\r\n";
+    KwajOptions noLength;
+    noLength.nFlags = kKwajExt;
+    noLength.strExt = "DOC";
+    const std::string kwaj = folder.Path("REPORT.QQ_");
+    const std::string variant = folder.Path("NOTES.TX_");
+    ASSERT_TRUE(SzddWriteFile(kwaj, KwajCompress(text, 3, noLength)));
+    ASSERT_TRUE(SzddWriteFile(variant, ShortSzddCompress(text)));
+
+    CScriptedMainDlg dlg;
+    dlg.m_arrStartFiles = {kwaj, variant};
+    std::vector<Cells> rows;
+    dlg.Run([&](CScriptedMainDlg& d) {
+        for (int i = 0; i < d.RowCount(); ++i)
+            rows.push_back(d.Row(i));
+    });
+
+    auto expected = [&](const std::string& path, const char* pszExt) {
+        std::string packed;
+        SzddReadFile(path, &packed);
+        char szRatio[32];
+        std::snprintf(szRatio, sizeof szRatio, "%.1f %%", packed.size() * 100.0 / text.size());
+        return Cells{path, pszExt, std::to_string(packed.size()) + " Byte", std::to_string(text.size()) + " Byte", szRatio};
+    };
+    ASSERT_EQ(rows.size(), 2u);
+    // The KWAJ file records no length: its size is what its data produces.
+    EXPECT_EQ(rows[0], expected(kwaj, "doc"));
+    EXPECT_EQ(rows[1], expected(variant, "txt"));
 }
 
 TEST(MainDlgTest, SetsUpColumnsStylesIconsAndTheSystemMenu)

@@ -1,0 +1,18 @@
+// The one streaming entry of the LZ service: expands SZDD, its short-header
+// variant and KWAJ, chosen by the first eight bytes, and copies anything else
+// unchanged. Usable on memory as well as on files; a sink that only counts
+// learns the expanded length without writing. Memory use is fixed (the rings,
+// the code tables, the Deflate window and bounded buffers) whatever the size.
+#pragma once
+#include "lz/ByteStream.h"
+
+namespace lz {
+
+// Writes the expanded form of the stream to the sink. Returns the number of bytes
+// written, or a negative LZ_ERROR_ value: LZ_ERROR_READ when the source fails or the
+// data is corrupt (it ends before a recorded length is produced, a KWAJ header or
+// code table is malformed), LZ_ERROR_WRITE when the sink fails, LZ_ERROR_UNKNOWNALG
+// for an SZDD mode other than 'A' or a KWAJ method above 4.
+int64_t ExpandStream(ByteSource& source, ByteSink& sink);
+
+}  // namespace lz

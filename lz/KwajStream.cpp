@@ -1,0 +1,30 @@
+#include "lz/KwajStream.h"
+#include "lz/KwajDeflateStream.h"
+#include "lz/KwajHeader.h"
+#include "lz/KwajLzhStream.h"
+#include "lz/LzExpand.h"
+#include "lz/StoredStream.h"
+#include "lz/SzddStream.h"
+
+namespace lz {
+
+int64_t ExpandKwaj(Input& in, ByteSink& sink) {
+    in.Fill(kKwajFixedSize);
+    if (in.Available() >= kKwajFixedSize) in.Fill(KwajDataOffset(in.Data()));
+    if (in.Failed()) return LZ_ERROR_READ;
+    KwajHeader header;
+    if (!ParseKwajHeader(in.Data(), in.Available(), &header)) return LZ_ERROR_READ;
+    if (header.nMethod > kKwajDeflate) return LZ_ERROR_UNKNOWNALG;
+    in.Skip(header.nDataOffset);
+
+    const uint64_t nLength = header.bHasLength ? header.nLength : kLengthUnknown;
+    switch (header.nMethod) {
+    case kKwajStored: return CopyStored(in, sink, nLength, 0);
+    case kKwajXor: return CopyStored(in, sink, nLength, 0xFF);
+    case kKwajLzss: return ExpandLzss(in, sink, kShortRingStart, nLength);
+    case kKwajLzh: return ExpandKwajLzh(in, sink, nLength);
+    default: return ExpandKwajDeflate(in, sink, nLength);
+    }
+}
+
+}  // namespace lz

@@ -1,0 +1,135 @@
+#include "core/CompressedFile.h"
+#include "tests/platform/TestFolder.h"
+#include "tests/szdd/KwajCorruptFiles.h"
+#include "tests/szdd/KwajWriter.h"
+#include "tests/szdd/SzddWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+class FormatsTest : public ::testing::Test {
+protected:
+    std::string Read(const std::string& strPath) {
+        std::string s;
+        return SzddReadFile(strPath, &s) ? s : "<missing>";
+    }
+    TestFolder dir;
+};
+
+KwajOptions Fields(unsigned nFlags, const char* pszExt = "") {
+    KwajOptions o;
+    o.nFlags = nFlags;
+    o.strExt = pszExt;
+    return o;
+}
+
+TEST_F(FormatsTest, ExpandedSizeComesFromEachFormatsOwnRecord) {
+    std::string data = TextLike(50000, 9);
+    struct Case {
+        std::string strName;
+        std::string strFile;
+        uint32_t nExpanded;
+    };
+    std::vector<Case> cases = {
+        {"szdd.ex_", SzddCompress(data), 50000},
+        {"short.ex_", ShortSzddCompress(data), 50000},
+        // A header cut inside its length field gives the bytes it has.
+        {"cut.ex_", SzddHeader(0x123456).substr(0, 12), 0x3456},
+        {"cutshort.ex_", ShortSzddHeader(0x123456).substr(0, 9), 0x56},
+        // The recorded length is taken as it is, whatever more the data holds.
+        {"recorded.ex_", WithLength(data, 0, 1234), 1234},
+        {"plain.ex_", data, 50000},
+        {"empty.ex_", "", 0},
+        {"badkwaj.ex_", KwajHeader(0, Fields(0), 200) + "short", 0},
+        // Corrupt without a recorded length: nothing would be written.
+        {"badlzh.ex_", KwajHeader(3, Fields(0)) + std::string("\x33\x33\x30", 3), 0},
+    };
+    for (unsigned nMethod = 0; nMethod <= 4; ++nMethod) {
+        std::string strName = "m" + std::to_string(nMethod) + ".ex_";
+        cases.push_back({strName, KwajCompress(data, nMethod, Fields(kKwajExt, "DOC")), 50000});
+    }
+    for (const Case& c : cases) {
+        ASSERT_TRUE(SzddWriteFile(dir / c.strName, c.strFile));
+        CCompressedFile f((dir / c.strName).c_str());
+        uint32_t nCompressed = 1, nExpanded = 1;
+        f.GetSizes(&nCompressed, &nExpanded);
+        EXPECT_EQ(nCompressed, c.strFile.size()) << c.strName;
+        EXPECT_EQ(nExpanded, c.nExpanded) << c.strName;
+        EXPECT_EQ(f.GetSize(true), nCompressed) << c.strName;
+        EXPECT_EQ(f.GetSize(false), nExpanded) << c.strName;
+    }
+    CCompressedFile missing((dir / "missing.ex_").c_str());
+    uint32_t nCompressed = 1, nExpanded = 1;
+    missing.GetSizes(&nCompressed, &nExpanded);
+    EXPECT_EQ(nCompressed, 0xFFFFFFFFu);
+    EXPECT_EQ(nExpanded, 0u);
+}
+
+TEST_F(FormatsTest, ARecordedKwajExtensionIsTheGuess) {
+    struct Case {
+        const char* pszName;
+        std::string strFile;
+        const char* pszGuess;  // after construction, from the name
+        bool bFromHeader;
+        const char* pszExt;    // after the header was read
+    };
+    const Case cases[] = {
+        {"a.zz_", KwajCompress("x", 2, Fields(kKwajExt | kKwajName, "DOC")), "", true, "doc"},
+        {"b.ex_", KwajCompress("x", 0, Fields(kKwajExt, "Hlp")), "exe", true, "hlp"},
+        {"c.ex_", KwajCompress("x", 0, Fields(kKwajName)), "exe", false, "exe"},
+        {"d.zz_", KwajCompress("x", 0, Fields(kKwajExt, "")), "", false, ""},
+        {"e.zz_", SzddCompress("x", 'z'), "", false, ""},
+        {"f.zz_", KwajHeader(0, Fields(kKwajExt, "DOC"), 15), "", false, ""},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(SzddWriteFile(dir / c.pszName, c.strFile));
+        CCompressedFile f((dir / c.pszName).c_str());
+        EXPECT_STREQ(f.m_szExt, c.pszGuess) << c.pszName;
+        EXPECT_EQ(f.GuessExtensionFromHeader(), c.bFromHeader) << c.pszName;
+        EXPECT_STREQ(f.m_szExt, c.pszExt) << c.pszName;
+    }
+    // Restoring fills only an empty extension.
+    CCompressedFile b((dir / "b.ex_").c_str());
+    EXPECT_FALSE(b.RestoreExtensionFromHeader());
+    EXPECT_STREQ(b.m_szExt, "exe");
+    CCompressedFile a((dir / "a.zz_").c_str());
+    EXPECT_TRUE(a.RestoreExtensionFromHeader());
+    EXPECT_STREQ(a.m_szExt, "doc");
+    CCompressedFile d((dir / "d.zz_").c_str());
+    EXPECT_FALSE(d.RestoreExtensionFromHeader());
+    EXPECT_STREQ(d.m_szExt, "");
+}
+
+TEST_F(FormatsTest, EveryFormatExpandsToItsOriginal) {
+    std::string data = TextLike(150000, 10);
+    std::vector<std::pair<std::string, std::string>> files = {{"short.tx_", ShortSzddCompress(data)}};
+    for (unsigned nMethod = 0; nMethod <= 4; ++nMethod)
+        files.push_back({"m" + std::to_string(nMethod) + ".tx_", KwajCompress(data, nMethod, Fields(nMethod % 2))});
+    for (const auto& [strName, strFile] : files) {
+        ASSERT_TRUE(SzddWriteFile(dir / strName, strFile));
+        CCompressedFile f((dir / strName).c_str());
+        ASSERT_TRUE(f.Expand("")) << strName;
+        EXPECT_TRUE(Read(f.m_szOutputPath) == data) << strName;
+    }
+}
+
+TEST_F(FormatsTest, CorruptKwajFilesWriteNothingAndKeepTheTarget) {
+    std::vector<KwajBadFile> cases = KwajBadHeaders();
+    for (const KwajBadFile& c : KwajBadData()) cases.push_back(c);
+    for (const KwajBadFile& c : cases) {
+        TestFolder here;
+        ASSERT_TRUE(SzddWriteFile(here / "bad.ex_", c.strFile));
+        ASSERT_TRUE(SzddWriteFile(here / "bad.exe", "keep me"));
+        CCompressedFile f((here / "bad.ex_").c_str());
+        EXPECT_FALSE(f.Expand("")) << c.pszWhat;
+        EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailCorrupt) << c.pszWhat;
+        EXPECT_STREQ(f.m_szOutputPath, "");
+        EXPECT_EQ(Read(here / "bad.exe"), "keep me") << c.pszWhat;
+        EXPECT_EQ(here.List(), "bad.ex_|bad.exe") << c.pszWhat;
+    }
+}
+
+}  // namespace
