@@ -65,23 +65,33 @@ const char* CCompressedFile::CompressedExtension() const {
 }
 
 uint32_t CCompressedFile::GetSize(bool bCompressed) const {
-    const uint32_t nFailed = bCompressed ? kSizeUnknown : 0;
+    uint32_t nCompressed = 0;
+    uint32_t nExpanded = 0;
+    GetSizes(&nCompressed, &nExpanded);
+    return bCompressed ? nCompressed : nExpanded;
+}
+
+void CCompressedFile::GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const {
+    uint32_t nCompressed = kSizeUnknown;
+    uint32_t nExpanded = 0;
     platform::File file;
-    if (m_szPath[0] == '\0' || !file.OpenRead(m_szPath)) return nFailed;
-    if (bCompressed) {
-        int64_t nSize = file.Size();
-        return nSize < 0 ? kSizeUnknown : static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
+    if (m_szPath[0] != '\0' && file.OpenRead(m_szPath)) {
+        const int64_t nSize = file.Size();
+        nCompressed = nSize < 0 ? kSizeUnknown : static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
+        // The expanded length at offset 10; a shorter file gives the bytes it has.
+        uint8_t ab[4] = {0, 0, 0, 0};
+        if (file.Seek(10)) {
+            size_t nGot = 0;
+            while (nGot < sizeof ab) {
+                int64_t n = file.Read(ab + nGot, sizeof ab - nGot);
+                if (n <= 0) break;
+                nGot += static_cast<size_t>(n);
+            }
+        }
+        nExpanded = ab[0] | (uint32_t(ab[1]) << 8) | (uint32_t(ab[2]) << 16) | (uint32_t(ab[3]) << 24);
     }
-    // The expanded length at offset 10; a shorter file gives the bytes it has.
-    uint8_t ab[4] = {0, 0, 0, 0};
-    if (!file.Seek(10)) return 0;
-    size_t nGot = 0;
-    while (nGot < sizeof ab) {
-        int64_t n = file.Read(ab + nGot, sizeof ab - nGot);
-        if (n <= 0) break;
-        nGot += static_cast<size_t>(n);
-    }
-    return ab[0] | (uint32_t(ab[1]) << 8) | (uint32_t(ab[2]) << 16) | (uint32_t(ab[3]) << 24);
+    if (pnCompressed) *pnCompressed = nCompressed;
+    if (pnExpanded) *pnExpanded = nExpanded;
 }
 
 bool CCompressedFile::Expand(const char* pszDestPrefix) {

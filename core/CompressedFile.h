@@ -33,6 +33,9 @@ public:
     bool GuessExtension();
     // The file's own size (bCompressed), or the expanded size its header records.
     uint32_t GetSize(bool bCompressed) const;
+    // Both sizes through one open of the file: the values GetSize(true) and GetSize(false)
+    // give (0xFFFFFFFF and 0 when the file cannot be opened). Either pointer may be null.
+    void GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const;
     // Writes the expanded file beside the source (empty prefix) or under the prefix,
     // a folder that already ends in a backslash. False when no complete file was written;
     // an existing target is then left as it was and m_szOutputPath is empty.

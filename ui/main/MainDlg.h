@@ -3,6 +3,7 @@
 #include "core/CompressedFile.h"
 #include "framework/Dialog.h"
 #include "ui/common/FlatButton.h"
+#include "ui/main/FileIcons.h"
 #include "ui/main/FileListCtrl.h"
 #include <commctrl.h>
 #include <memory>
@@ -38,6 +39,7 @@ public:
     std::vector<std::unique_ptr<CCompressedFile>> m_apFiles;
     HIMAGELIST m_pImageList = nullptr;
     HICON m_hIcon = nullptr;
+    CFileIcons m_icons;
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

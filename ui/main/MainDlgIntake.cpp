@@ -2,8 +2,10 @@
 // file-open dialog, a folder's compressed files, and files dropped on the window.
 #include "ui/main/MainDlg.h"
 #include "framework/FileDialog.h"
+#include "framework/WaitCursor.h"
 #include "resource.h"
 #include "ui/common/FolderPicker.h"
+#include "ui/main/ListRedrawPause.h"
 #include <shellapi.h>
 #include <cstring>
 
@@ -60,13 +62,18 @@ void CMainDlg::OnOpenFolder()
     picker.SetFlags(BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT);
     if (!picker.Browse())
         return;
+    CWaitCursor wait;
+    CListRedrawPause pause(m_lstFiles.m_hWnd);
     ScanFolder(picker.GetPath(), false, [this](const std::string& path) { AddFile(path.c_str()); });
+    pause.Resume();
     UpdateStatusBar();
 }
 
 void CMainDlg::OnDropFiles(HDROP hDropInfo)
 {
     const UINT nCount = DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
+    CWaitCursor wait;
+    CListRedrawPause pause(m_lstFiles.m_hWnd);
     for (UINT i = 0; i < nCount; ++i) {
         char szPath[MAX_PATH] = {};
         DragQueryFileA(hDropInfo, i, szPath, MAX_PATH);
@@ -77,6 +84,7 @@ void CMainDlg::OnDropFiles(HDROP hDropInfo)
         else
             ScanFolder(szPath, true, [this](const std::string& path) { AddFile(path.c_str()); });
     }
+    pause.Resume();
     UpdateStatusBar();
     Default();
     DragFinish(hDropInfo);
