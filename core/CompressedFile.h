@@ -48,7 +48,8 @@ public:
     // length field), the length a KWAJ file's data produces when it records none
     // (0 when it is corrupt), and the file's own size for a file in no format.
     uint32_t GetSize(bool bCompressed) const;
-    // Both sizes through one open of the file; 0xFFFFFFFF and 0 when it cannot be opened.
+    // Both sizes through one open of the file: the values GetSize(true) and GetSize(false)
+    // give (0xFFFFFFFF and 0 when the file cannot be opened). Either pointer may be null.
     void GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const;
     // Writes the expanded file beside the source (empty prefix) or under the prefix,
     // a folder that already ends in a backslash. False when no complete file was written;

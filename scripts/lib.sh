@@ -80,10 +80,11 @@ zv_setup() {
     zv_ensure_locale
 }
 
-# Environment of every Wine command: our own prefix, Japanese code page, no debug output,
-# and no prompts for the browser and .NET runtimes that the program does not need.
+# Environment of every Wine command: our own prefix (ZV_WINEPREFIX, by default build/wineprefix),
+# Japanese code page, no debug output, and no prompts for the browser and .NET runtimes
+# that the program does not need.
 zv_wine_env() {
-    export WINEPREFIX=$BUILD_ROOT/wineprefix
+    export WINEPREFIX=${ZV_WINEPREFIX:-$BUILD_ROOT/wineprefix}
     export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}

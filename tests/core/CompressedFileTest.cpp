@@ -171,6 +171,21 @@ TEST(CompressedFile, SizesComeFromTheFileAndItsHeader) {
     CCompressedFile missing((dir / "missing.ex_").c_str());
     EXPECT_EQ(missing.GetSize(true), 0xFFFFFFFFu);
     EXPECT_EQ(missing.GetSize(false), 0u);
+
+    // Both sizes at once, through one open.
+    const struct {
+        const char* pszName;
+        uint32_t nCompressed;
+        uint32_t nExpanded;
+    } kCases[] = {{"a.ex_", static_cast<uint32_t>(packed.size()), 100000u}, {"twelve.ex_", 12u, 0x1234u},
+                  {"empty.ex_", 0u, 0u}, {"plain.tx_", 17u, 17u}, {"missing.ex_", 0xFFFFFFFFu, 0u}};
+    for (const auto& c : kCases) {
+        uint32_t nCompressed = 1;
+        uint32_t nExpanded = 1;
+        CCompressedFile((dir / c.pszName).c_str()).GetSizes(&nCompressed, &nExpanded);
+        EXPECT_EQ(nCompressed, c.nCompressed) << c.pszName;
+        EXPECT_EQ(nExpanded, c.nExpanded) << c.pszName;
+    }
 }
 
 #ifndef _WIN32

@@ -2,6 +2,7 @@
 // when the question is cancelled the files are expanded beside their sources.
 #include "tests/e2e/E2eSupport.h"
 #include "tests/szdd/SzddWriter.h"
+#include <commctrl.h>
 #include <shlobj.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -122,6 +123,11 @@ TEST_F(CtrlRun, ChosenFolderReceivesEveryFile)
             return hWndQuestion != nullptr;
         })) << "no folder question appeared";
         held.Release();
+        // A selection made before the dialog has filled its tree is lost.
+        ASSERT_TRUE(e2e::WaitUntil([&] {
+            HWND hWndTree = FindWindowExA(hWndQuestion, nullptr, "SysTreeView32", nullptr);
+            return hWndTree && SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0) != 0;
+        })) << "the folder question never filled its tree";
         ASSERT_TRUE(SelectFolderInDialogOf(m_process.Id(), hWndQuestion, target.Path()));
         PostMessageA(hWndQuestion, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(hWndQuestion, IDOK)));

@@ -191,6 +191,23 @@ bool MovePointerTo(POINT pt)
     return SendInput(1, &input, sizeof input) == 1;
 }
 
+bool PumpUntilPointerMoveHandled(POINT pt, DWORD timeoutMs)
+{
+    const DWORD dwStart = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            if (msg.message == WM_MOUSEMOVE && msg.pt.x == pt.x && msg.pt.y == pt.y)
+                return true;
+        }
+        if (GetTickCount() - dwStart > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
 bool SendLeftButton(bool bDown)
 {
     INPUT input{};

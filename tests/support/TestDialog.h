@@ -80,5 +80,8 @@ private:
 
 // Moves the real pointer (SendInput) to a point in screen coordinates.
 bool MovePointerTo(POINT pt);
+// Dispatches this thread's messages until a mouse move to the point (screen coordinates)
+// has been handled by one of its windows; false at the time limit.
+bool PumpUntilPointerMoveHandled(POINT pt, DWORD timeoutMs = 5000);
 // Presses or releases the left mouse button where the pointer is.
 bool SendLeftButton(bool bDown);

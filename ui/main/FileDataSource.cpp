@@ -1,6 +1,7 @@
 // The entry first: the LZ service's header must come before the system's.
 #include "core/CompressedFile.h"
 #include "ui/main/FileDataSource.h"
+#include "framework/WaitCursor.h"
 #include <shlobj.h>
 #include <algorithm>
 #include <cstring>
@@ -25,6 +26,7 @@ bool CFileDataSource::RenderDropFiles(const FORMATETC* pFormatEtc, HGLOBAL* phGl
 
     // Only what was really written is offered, so a receiver never gets a missing file.
     std::vector<CCompressedFile*> arrExpanded;
+    CWaitCursor wait;
     for (CCompressedFile* pFile : m_arrFiles) {
         if (!pFile->Expand(szFolder))
             continue;

@@ -1,9 +1,11 @@
 #include "ui/main/MainDlg.h"
 #include "app/Warning.h"
 #include "framework/ResourceString.h"
+#include "framework/WaitCursor.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 #include "ui/common/AboutDlg.h"
+#include "ui/main/ListRedrawPause.h"
 #include <shellapi.h>
 #include <cstdio>
 
@@ -35,6 +37,9 @@ enum {
 };
 
 const DWORD kListExStyles = LVS_EX_FULLROWSELECT | LVS_EX_TWOCLICKACTIVATE | LVS_EX_UNDERLINEHOT;
+// Rows share their icons, so the list holds few images; it grows in large steps
+// where many files show icons of their own.
+const int kImageListGrowth = 256;
 
 void SetSubItemText(HWND hWndList, int nRow, int nSubItem, const char* pszText)
 {
@@ -45,28 +50,6 @@ void SetSubItemText(HWND hWndList, int nRow, int nSubItem, const char* pszText)
     item.pszText = const_cast<char*>(pszText);
     SendMessageA(hWndList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
-
-// Holds back the list's drawing while many rows go; each removal would otherwise
-// scroll and repaint the rows below it.
-class CListRedrawPause {
-public:
-    explicit CListRedrawPause(HWND hWndList) : m_hWndList(hWndList) { SendMessageA(m_hWndList, WM_SETREDRAW, FALSE, 0); }
-    ~CListRedrawPause() { Resume(); }
-    CListRedrawPause(const CListRedrawPause&) = delete;
-    CListRedrawPause& operator=(const CListRedrawPause&) = delete;
-
-    void Resume()
-    {
-        if (!m_hWndList)
-            return;
-        SendMessageA(m_hWndList, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(m_hWndList, nullptr, TRUE);
-        m_hWndList = nullptr;
-    }
-
-private:
-    HWND m_hWndList;
-};
 
 // The common controls of the first Windows 95 and NT 4.0 (before 4.71, the first to
 // export DllGetVersion) never send LVN_ITEMACTIVATE; there a double-click opens a row.
@@ -208,11 +191,16 @@ BOOL CMainDlg::OnInitDialog()
     InsertColumns();
     SendMessageA(m_lstFiles.m_hWnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, kListExStyles);
     m_bDoubleClickActivates = !ListSendsItemActivate();
-    m_pImageList = ImageList_Create(16, 16, ILC_MASK, 0, 3);
+    m_pImageList = ImageList_Create(16, 16, ILC_MASK, 0, kImageListGrowth);
+    SendMessageA(m_lstFiles.m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_pImageList));
     m_btnDestination.SetWindowText(m_strDestination.c_str());
 
-    for (const std::string& path : m_arrStartFiles)
-        AddFile(path.c_str());
+    if (!m_arrStartFiles.empty()) {
+        CWaitCursor wait;
+        CListRedrawPause pause(m_lstFiles.m_hWnd);
+        for (const std::string& path : m_arrStartFiles)
+            AddFile(path.c_str());
+    }
     UpdateStatusBar();
     return TRUE;
 }
@@ -239,18 +227,9 @@ void CMainDlg::AddFile(const char* pszPath)
     m_apFiles.back()->GuessExtensionFromHeader();
     const CCompressedFile& file = *m_apFiles.back();
 
-    // The image list keeps its own copy of the icon.
-    int nImage = -1;
-    SHFILEINFOA info = {};
-    SHGetFileInfoA(pszPath, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
-    if (info.hIcon) {
-        nImage = ImageList_ReplaceIcon(m_pImageList, -1, info.hIcon);
-        DestroyIcon(info.hIcon);
-    }
-
+    const int nImage = m_icons.ImageFor(m_pImageList, pszPath);
     const HWND hWndList = m_lstFiles.m_hWnd;
     const int nRow = static_cast<int>(SendMessageA(hWndList, LVM_GETITEMCOUNT, 0, 0));
-    SendMessageA(hWndList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_pImageList));
 
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
@@ -261,8 +240,9 @@ void CMainDlg::AddFile(const char* pszPath)
 
     SetSubItemText(hWndList, nRow, kColumnExtension, file.m_szExt[0] ? file.m_szExt : "特定不可");
 
-    const uint32_t nCompressed = file.GetSize(true);
-    const uint32_t nExpanded = file.GetSize(false);
+    uint32_t nCompressed = 0;
+    uint32_t nExpanded = 0;
+    file.GetSizes(&nCompressed, &nExpanded);
     char szText[64];
     std::snprintf(szText, sizeof szText, "%d Byte", static_cast<int>(nCompressed));
     SetSubItemText(hWndList, nRow, kColumnCompressedSize, szText);
@@ -293,6 +273,7 @@ void CMainDlg::OnRemove()
         return;
     }
     // Removing a row moves the later ones up, so the next selected row is at r or below.
+    CWaitCursor wait;
     CListRedrawPause pause(hWndList);
     int nRow = 0;
     for (;;) {
@@ -317,6 +298,7 @@ void CMainDlg::OnExpand()
     const std::string prefix = DestinationPrefix();
     bool bStoppedAtUnknownExt = false;
     bool bSomeFailed = false;
+    CWaitCursor wait;
     CListRedrawPause pause(hWndList);
     int nSearchAfter = -1;
     for (;;) {
@@ -421,6 +403,7 @@ void CMainDlg::OnDestroy()
     m_pImageList = nullptr;
     if (m_hWndStatus)
         SetDriveIcon(nullptr);
+    m_icons.Clear();
 
     for (std::unique_ptr<CCompressedFile>& file : m_apFiles)
         file.reset();

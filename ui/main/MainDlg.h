@@ -3,6 +3,7 @@
 #include "core/CompressedFile.h"
 #include "framework/Dialog.h"
 #include "ui/common/FlatButton.h"
+#include "ui/main/FileIcons.h"
 #include "ui/main/FileListCtrl.h"
 #include <commctrl.h>
 #include <memory>
@@ -40,6 +41,7 @@ public:
     std::vector<std::unique_ptr<CCompressedFile>> m_apFiles;
     HIMAGELIST m_pImageList = nullptr;
     HICON m_hIcon = nullptr;
+    CFileIcons m_icons;
     // Whether a double-click on a row opens it: only where the list sends no activation.
     bool m_bDoubleClickActivates = false;
 

@@ -2,10 +2,16 @@
 // file-open dialog, a folder's compressed files, and files dropped on the window.
 #include "ui/main/MainDlg.h"
 #include "framework/FileDialog.h"
+#include "framework/WaitCursor.h"
 #include "resource.h"
 #include "ui/common/FolderPicker.h"
+#include "ui/main/ListRedrawPause.h"
 #include <shellapi.h>
+#include <shlobj.h>
 #include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
 
 namespace {
 const char kOpenFileFilter[] = "MS-EXPAND 圧縮ファイル (*.??_)\0*.??_\0すべてのファイル (*.*)\0*.*\0";
@@ -42,6 +48,44 @@ void ScanFolder(const std::string& folder, bool bTakeFolders, Take take)
     } while (FindNextFileA(hFind, &found));
     FindClose(hFind);
 }
+
+// The dropped paths in drop order, read from the drop block in one pass: asking for them
+// one at a time (DragQueryFileA) walks the block from its start for each. A path is cut
+// to what a 260-byte buffer holds, as that query cuts it.
+std::vector<std::string> DroppedPaths(HDROP hDrop)
+{
+    std::vector<std::string> paths;
+    const SIZE_T nSize = GlobalSize(hDrop);
+    const BYTE* pBlock = static_cast<const BYTE*>(GlobalLock(hDrop));
+    if (!pBlock)
+        return paths;
+    const DROPFILES* pHeader = reinterpret_cast<const DROPFILES*>(pBlock);
+    if (nSize >= sizeof(DROPFILES) && pHeader->pFiles < nSize) {
+        const BYTE* pEnd = pBlock + nSize;
+        if (pHeader->fWide) {
+            const auto* pName = reinterpret_cast<const wchar_t*>(pBlock + pHeader->pFiles);
+            const auto* pLast = reinterpret_cast<const wchar_t*>(pEnd) - 1;
+            while (pName < pLast && *pName) {
+                const int nLength = static_cast<int>(wcsnlen(pName, static_cast<size_t>(pLast - pName)));
+                char szPath[MAX_PATH] = {};
+                if (!WideCharToMultiByte(CP_ACP, 0, pName, nLength, szPath, MAX_PATH - 1, nullptr, nullptr))
+                    szPath[0] = '\0';
+                paths.push_back(szPath);
+                pName += nLength + 1;
+            }
+        } else {
+            const auto* pName = reinterpret_cast<const char*>(pBlock + pHeader->pFiles);
+            const auto* pLast = reinterpret_cast<const char*>(pEnd) - 1;
+            while (pName < pLast && *pName) {
+                const size_t nLength = strnlen(pName, static_cast<size_t>(pLast - pName));
+                paths.emplace_back(pName, nLength < MAX_PATH ? nLength : MAX_PATH - 1);
+                pName += nLength + 1;
+            }
+        }
+    }
+    GlobalUnlock(hDrop);
+    return paths;
+}
 }
 
 void CMainDlg::OnOpenFile()
@@ -60,23 +104,29 @@ void CMainDlg::OnOpenFolder()
     picker.SetFlags(BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT);
     if (!picker.Browse())
         return;
+    CWaitCursor wait;
+    CListRedrawPause pause(m_lstFiles.m_hWnd);
     ScanFolder(picker.GetPath(), false, [this](const std::string& path) { AddFile(path.c_str()); });
+    pause.Resume();
     UpdateStatusBar();
 }
 
 void CMainDlg::OnDropFiles(HDROP hDropInfo)
 {
-    const UINT nCount = DragQueryFileA(hDropInfo, 0xFFFFFFFF, nullptr, 0);
-    for (UINT i = 0; i < nCount; ++i) {
-        char szPath[MAX_PATH] = {};
-        DragQueryFileA(hDropInfo, i, szPath, MAX_PATH);
+    CWaitCursor wait;
+    CListRedrawPause pause(m_lstFiles.m_hWnd);
+    for (const std::string& path : DroppedPaths(hDropInfo)) {
+        // A name the code page cannot hold names nothing here (nor the current drive's root).
+        if (path.empty())
+            continue;
         // An item whose attributes cannot be read (all bits set) is tried as a folder.
-        const DWORD dwAttributes = GetFileAttributesA(szPath);
+        const DWORD dwAttributes = GetFileAttributesA(path.c_str());
         if (!(dwAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_SYSTEM)))
-            AddFile(szPath);
+            AddFile(path.c_str());
         else
-            ScanFolder(szPath, true, [this](const std::string& path) { AddFile(path.c_str()); });
+            ScanFolder(path, true, [this](const std::string& found) { AddFile(found.c_str()); });
     }
+    pause.Resume();
     UpdateStatusBar();
     Default();
     DragFinish(hDropInfo);

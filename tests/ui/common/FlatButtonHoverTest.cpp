@@ -41,12 +41,12 @@ protected:
         if (pt.x < 0)
             pt = Centre(kFirstId);
         MovePointerTo(pt);
+        EXPECT_TRUE(PumpUntilPointerMoveHandled(pt));
         PumpMessagesUntil([&] {
             POINT cur;
             GetCursorPos(&cur);
             return cur.x == pt.x && cur.y == pt.y;
         });
-        PumpMessagesUntil([] { return false; }, 100);
     }
     // A point of the dialog away from both buttons.
     void Outside()

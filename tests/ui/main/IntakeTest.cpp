@@ -109,7 +109,12 @@ TEST(IntakeTest, DroppedFilesAndFolderAreAddedInDropOrderWithOneRefresh)
     CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
+        const HCURSOR hArrow = LoadCursorA(nullptr, IDC_ARROW);
+        SetCursor(hArrow);
         Drop(d, MakeDrop({text, compressed, sample.folder.m_strPath, system, other.Path("MISSING.EX_")}));
+        // The wait cursor shows while the drop is taken in, and the user's comes back after.
+        EXPECT_EQ(queries.m_hCursorAtRefresh, LoadCursorA(nullptr, IDC_WAIT));
+        EXPECT_EQ(GetCursor(), hArrow);
         Rows expected = {text, compressed};
         for (const std::string& path : sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda, "SUB.EX_"}))
             expected.push_back(path);
@@ -119,6 +124,21 @@ TEST(IntakeTest, DroppedFilesAndFolderAreAddedInDropOrderWithOneRefresh)
         EXPECT_EQ(d.Cell(0, 1), "特定不可");
         EXPECT_EQ(d.Cell(1, 1), "exe");
         EXPECT_EQ(d.StatusText(0), std::to_string(expected.size()) + " 個のファイル");
+    });
+}
+
+TEST(IntakeTest, WideDropBlockGivesTheSameRowsInTheAnsiCodePage)
+{
+    SampleFolder sample;
+    const std::string japanese = sample.folder.File("ソフト.EX_");
+    CDrivenMainDlg dlg;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        Drop(d, MakeDrop({japanese, sample.folder.Path("A.EX_"), sample.folder.m_strPath}, true));
+        Rows expected = {japanese, sample.folder.Path("A.EX_")};
+        for (const std::string& path :
+             sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda, "SUB.EX_", "ソフト.EX_"}))
+            expected.push_back(path);
+        EXPECT_EQ(d.Rows(), expected);
     });
 }
 

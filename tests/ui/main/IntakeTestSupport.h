@@ -8,6 +8,7 @@
 #include "ui/main/DiskSpace.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <dlgs.h>
 #include <shlobj.h>
 #include <atomic>
 #include <functional>
@@ -27,6 +28,7 @@ public:
     void QueryVersion(OSVERSIONINFOA& info) override
     {
         ++m_nRefreshes;
+        m_hCursorAtRefresh = GetCursor();
         CDiskSpaceQueries::QueryVersion(info);
         if (m_bFakeDrive) {
             info.dwPlatformId = VER_PLATFORM_WIN32_NT;
@@ -59,6 +61,7 @@ public:
     }
 
     int m_nRefreshes = 0;
+    HCURSOR m_hCursorAtRefresh = nullptr;  // the cursor while the last refresh ran
     std::vector<std::string> m_roots;
 
 private:
@@ -254,23 +257,33 @@ inline HWND FindBox(DWORD nThreadId, HWND hWndExcept)
     return search.hWndFound;
 }
 
+// A box can be driven once it has filled its views: the folder picker's tree has its
+// root, the file dialog shows the folder's contents.
+inline bool BoxIsFilled(HWND hWndBox)
+{
+    if (HWND hWndTree = FindWindowExA(hWndBox, nullptr, "SysTreeView32", nullptr))
+        return SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0) != 0;
+    if (GetDlgItem(hWndBox, cmb13) || GetDlgItem(hWndBox, edt1))
+        return FindWindowExA(hWndBox, nullptr, "SHELLDLL_DefView", nullptr) != nullptr;
+    return true;
+}
+
 // Drives the next box that the window's thread opens, from a thread of its own:
-// waits for it, runs act on it, and makes sure it closes.
+// waits for it to show and fill its views, runs act on it, and makes sure it closes.
 class CBoxDriver {
 public:
     CBoxDriver(HWND hWndMain, std::function<void(HWND)> act)
         : m_thread([this, hWndMain, act = std::move(act)] {
               const DWORD nThreadId = GetWindowThreadProcessId(hWndMain, nullptr);
               HWND hWndBox = nullptr;
-              for (int i = 0; i < 500 && !hWndBox; ++i) {
+              for (int i = 0; i < 500 && !(hWndBox && BoxIsFilled(hWndBox)); ++i) {
                   hWndBox = FindBox(nThreadId, hWndMain);
-                  if (!hWndBox)
+                  if (!hWndBox || !BoxIsFilled(hWndBox))
                       Sleep(20);
               }
-              if (!hWndBox)
+              if (!hWndBox || !BoxIsFilled(hWndBox))
                   return;
               m_bFound = true;
-              Sleep(200);  // the box fills its views after it shows
               act(hWndBox);
               for (int i = 0; i < 250 && IsWindow(hWndBox); ++i)
                   Sleep(20);
@@ -296,9 +309,34 @@ private:
     CTestThread m_thread;
 };
 
-// Confirms the folder picker with the folder selected.
+inline bool ShowsText(HWND hWndBox, const char* pszText)
+{
+    struct Search {
+        const char* pszText;
+        bool bFound;
+    } search{pszText, false};
+    EnumChildWindows(
+        hWndBox,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            Search* pSearch = reinterpret_cast<Search*>(lParam);
+            char szText[64] = {};
+            GetWindowTextA(hWnd, szText, sizeof szText);
+            pSearch->bFound |= lstrcmpA(szText, pSearch->pszText) == 0;
+            return !pSearch->bFound;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.bFound;
+}
+
+// Confirms the folder picker with the folder selected. What the picker posted to itself
+// while it opened goes first, or it could replace the selection: a status text posted
+// behind it shows once it has been handled.
 inline void ChooseFolder(HWND hWndPicker, const std::string& folder)
 {
+    static const char kQueueDone[] = "zv: queue done";
+    PostMessageA(hWndPicker, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(kQueueDone));
+    for (int i = 0; i < 500 && !ShowsText(hWndPicker, kQueueDone); ++i)
+        Sleep(10);
     SendMessageA(hWndPicker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
     PostMessageA(hWndPicker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hWndPicker, IDOK)));
 }
@@ -379,23 +417,26 @@ public:
     std::string m_strPath;
 };
 
-// A drop block as the shell hands it over: DROPFILES, then the ANSI paths, each
-// NUL-terminated, and one more NUL.
-inline HDROP MakeDrop(const std::vector<std::string>& paths)
+// A drop block as the shell hands it over: DROPFILES, then the paths (ANSI, or UTF-16
+// as the shells of NT write them), each NUL-terminated, and one more NUL.
+inline HDROP MakeDrop(const std::vector<std::string>& paths, bool bWide = false)
 {
-    size_t nSize = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths)
-        nSize += path.size() + 1;
-    HGLOBAL hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nSize);
+    std::wstring wide;
+    std::string ansi;
+    for (const std::string& path : paths) {
+        wide += Widen(path) + L'\0';
+        ansi += path + '\0';
+    }
+    const size_t nNames = bWide ? (wide.size() + 1) * sizeof(wchar_t) : ansi.size() + 1;
+    HGLOBAL hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + nNames);
     char* pBlock = static_cast<char*>(GlobalLock(hGlobal));
     DROPFILES* pDrop = reinterpret_cast<DROPFILES*>(pBlock);
     pDrop->pFiles = sizeof(DROPFILES);
-    pDrop->fWide = FALSE;
-    char* pPath = pBlock + sizeof(DROPFILES);
-    for (const std::string& path : paths) {
-        memcpy(pPath, path.c_str(), path.size() + 1);
-        pPath += path.size() + 1;
-    }
+    pDrop->fWide = bWide;
+    if (bWide)
+        memcpy(pBlock + sizeof(DROPFILES), wide.data(), wide.size() * sizeof(wchar_t));
+    else
+        memcpy(pBlock + sizeof(DROPFILES), ansi.data(), ansi.size());
     GlobalUnlock(hGlobal);
     return static_cast<HDROP>(hGlobal);
 }

@@ -137,6 +137,15 @@ TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
         paths.push_back(folder.Path("F" + std::to_string(i) + ".EX_"));
         ASSERT_TRUE(SzddWriteCompressedFile(paths.back(), "row " + std::to_string(i)));
     }
+    // Rows of other icons: a folder, a file that does not exist, and a program with an icon of its own.
+    paths[2] = folder.Path("SUB2.EX_");
+    DeleteFileA(paths[2].c_str());
+    ASSERT_TRUE(CreateDirectoryA(paths[2].c_str(), nullptr));
+    paths[3] = folder.Path("GONE3.EX_");
+    DeleteFileA(paths[3].c_str());
+    char szProgram[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, szProgram, MAX_PATH);
+    paths[4] = szProgram;
     dlg.m_arrStartFiles = paths;
 
     dlg.Run([&](CScriptedMainDlg& d) {
@@ -144,7 +153,17 @@ TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
         std::vector<int> images;
         for (int i = 0; i < 6; ++i)
             images.push_back(d.ImageOf(i));
-        EXPECT_EQ(images, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+        // Rows with the same icon share one image.
+        EXPECT_EQ(images[1], images[0]);
+        EXPECT_EQ(images[5], images[0]);
+        EXPECT_EQ(images[3], -1);
+        EXPECT_GE(images[0], 0);
+        EXPECT_GE(images[2], 0);
+        EXPECT_GE(images[4], 0);
+        EXPECT_NE(images[2], images[0]);
+        EXPECT_NE(images[4], images[0]);
+        EXPECT_NE(images[4], images[2]);
+        EXPECT_EQ(ImageList_GetImageCount(d.m_pImageList), 3);
 
         d.Select({1, 3, 4});
         d.Click(IDC_REMOVE);
@@ -155,17 +174,20 @@ TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
         EXPECT_STREQ(d.m_apFiles[0]->m_szPath, paths[0].c_str());
         EXPECT_STREQ(d.m_apFiles[1]->m_szPath, paths[2].c_str());
         EXPECT_STREQ(d.m_apFiles[2]->m_szPath, paths[5].c_str());
-        EXPECT_EQ(d.ImageOf(0), 0);
-        EXPECT_EQ(d.ImageOf(1), 2);
-        EXPECT_EQ(d.ImageOf(2), 5);
+        EXPECT_EQ(d.ImageOf(0), images[0]);
+        EXPECT_EQ(d.ImageOf(1), images[2]);
+        EXPECT_EQ(d.ImageOf(2), images[5]);
 
-        // A row added later gets a new image; the others keep theirs.
-        d.AddFile(paths[3].c_str());
-        EXPECT_EQ(d.CellText(3, 0), paths[3]);
-        EXPECT_EQ(d.ImageOf(3), 6);
-        EXPECT_EQ(d.ImageOf(2), 5);
-        EXPECT_EQ(ImageList_GetImageCount(d.m_pImageList), 7);
+        // A row added later takes the image of its type; a program's row gets an image of its own.
+        d.AddFile(paths[1].c_str());
+        d.AddFile(paths[4].c_str());
+        EXPECT_EQ(d.CellText(4, 0), paths[4]);
+        EXPECT_EQ(d.ImageOf(3), images[0]);
+        EXPECT_EQ(d.ImageOf(4), 3);
+        EXPECT_EQ(d.ImageOf(1), images[2]);
+        EXPECT_EQ(ImageList_GetImageCount(d.m_pImageList), 4);
     });
+    RemoveDirectoryA(paths[2].c_str());
 }
 
 // A real double-click (SendInput) in the middle of the window; returns once the
