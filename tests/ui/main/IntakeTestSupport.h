@@ -319,9 +319,9 @@ inline bool ShowsText(HWND hWndBox, const char* pszText)
         hWndBox,
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             Search* pSearch = reinterpret_cast<Search*>(lParam);
-            char szText[64] = {};
+            char szText[MAX_PATH] = {};
             GetWindowTextA(hWnd, szText, sizeof szText);
-            pSearch->bFound |= lstrcmpA(szText, pSearch->pszText) == 0;
+            pSearch->bFound |= lstrcmpiA(szText, pSearch->pszText) == 0;
             return !pSearch->bFound;
         },
         reinterpret_cast<LPARAM>(&search));
@@ -338,6 +338,9 @@ inline void ChooseFolder(HWND hWndPicker, const std::string& folder)
     for (int i = 0; i < 500 && !ShowsText(hWndPicker, kQueueDone); ++i)
         Sleep(10);
     SendMessageA(hWndPicker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+    // The status line shows the selection's path once the tree has really moved to it.
+    for (int i = 0; i < 500 && !ShowsText(hWndPicker, folder.c_str()); ++i)
+        Sleep(10);
     PostMessageA(hWndPicker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hWndPicker, IDOK)));
 }
 
