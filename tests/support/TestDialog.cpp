@@ -215,3 +215,12 @@ bool SendLeftButton(bool bDown)
     input.mi.dwFlags = bDown ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
     return SendInput(1, &input, sizeof input) == 1;
 }
+
+bool SendKey(WORD wVk, bool bUp)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = wVk;
+    input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
+    return SendInput(1, &input, sizeof input) == 1;
+}

@@ -85,3 +85,5 @@ bool MovePointerTo(POINT pt);
 bool PumpUntilPointerMoveHandled(POINT pt, DWORD timeoutMs = 5000);
 // Presses or releases the left mouse button where the pointer is.
 bool SendLeftButton(bool bDown);
+// Presses or releases a key, as the keyboard does.
+bool SendKey(WORD wVk, bool bUp);

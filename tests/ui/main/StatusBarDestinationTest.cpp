@@ -1,11 +1,10 @@
 // Choosing the destination folder with the real folder picker, and going back
 // to expanding beside the compressed files.
 #include "tests/szdd/SzddWriter.h"
-#include "tests/ui/main/IntakeTestSupport.h"
+#include "tests/support/MainDlgHarness.h"
 
 namespace {
 
-using namespace intake_test;
 
 const char kContent[] = "the expanded bytes of a file that went to the chosen folder";
 
@@ -17,12 +16,12 @@ bool ReadsBack(const std::string& path, const std::string& expected)
 
 TEST(StatusBarDestinationTest, BrowsedFolderBecomesCaptionDriveAndExpandTarget)
 {
-    CScratchFolder sources;
-    CScratchFolder target;
+    CTempFolder sources;
+    CTempFolder target;
     const std::string source = sources.Path("SETUP.EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(source, kContent));
     CCountingQueries queries;
-    CDrivenMainDlg dlg;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     dlg.m_arrStartFiles = {source};
     dlg.Run([&](CDrivenMainDlg& d) {
         SendMessageA(d.m_hWndStatus, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("stale"));
@@ -50,13 +49,13 @@ TEST(StatusBarDestinationTest, BrowsedFolderBecomesCaptionDriveAndExpandTarget)
 
 TEST(StatusBarDestinationTest, ADriveRootIsUsedAsItsOwnPrefix)
 {
-    CScratchFolder sources;
+    CTempFolder sources;
     const std::string name = "ZV" + std::to_string(GetCurrentProcessId() % 100000);
     const std::string source = sources.Path(name + ".EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(source, kContent));
     const std::string root = sources.m_strPath.substr(0, 3);
     const std::string output = root + name + ".exe";
-    CDrivenMainDlg dlg;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     dlg.m_arrStartFiles = {source};
     dlg.Run([&](CDrivenMainDlg& d) {
         CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, root); });
@@ -74,7 +73,7 @@ TEST(StatusBarDestinationTest, ADriveRootIsUsedAsItsOwnPrefix)
 TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
 {
     CCountingQueries queries;
-    CDrivenMainDlg dlg;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     dlg.Run([&](CDrivenMainDlg& d) {
         d.m_strDestination = "C:\\EARLIER";
         d.m_btnDestination.SetWindowText("C:\\EARLIER");
@@ -113,7 +112,7 @@ TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
 TEST(StatusBarDestinationTest, ResetGoesBackToTheMarkerAndRefreshesEachTime)
 {
     CCountingQueries queries;
-    CDrivenMainDlg dlg;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     dlg.Run([&](CDrivenMainDlg& d) {
         d.m_strDestination = "Z:\\ELSEWHERE";
         d.m_btnDestination.SetWindowText("Z:\\ELSEWHERE");

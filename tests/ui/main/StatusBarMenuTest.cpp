@@ -1,11 +1,10 @@
 // The main window's status bar: its parts and texts, the help line while a menu
 // is open, and the drive it reports.
-#include "tests/ui/main/IntakeTestSupport.h"
+#include "tests/support/MainDlgHarness.h"
 #include "framework/ResourceString.h"
 
 namespace {
 
-using namespace intake_test;
 using Parts = std::vector<int>;
 
 const char kOpenFileHelp[] = "既存の圧縮ファイルをオープンします。";
@@ -22,8 +21,8 @@ std::string WindowsDriveLetter()
 
 TEST(StatusBarMenuTest, CreatesTheStatusWindowWithCountAndDriveOfTheWindowsFolder)
 {
-    CScratchFolder folder;
-    CDrivenMainDlg dlg;
+    CTempFolder folder;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     dlg.Run([&](CDrivenMainDlg& d) {
         ASSERT_TRUE(IsWindow(d.m_hWndStatus));
         EXPECT_EQ(GetParent(d.m_hWndStatus), d.m_hWnd);
@@ -62,10 +61,10 @@ TEST(StatusBarMenuTest, CreatesTheStatusWindowWithCountAndDriveOfTheWindowsFolde
 
 TEST(StatusBarMenuTest, CountsTheStartFilesAndReportsTheDestinationDriveRoot)
 {
-    CScratchFolder folder;
+    CTempFolder folder;
     CCountingQueries queries;
     queries.FakeDrive(1048576ull * 1024, 2097152ull * 1024);
-    CDrivenMainDlg dlg;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     dlg.m_arrStartFiles = {folder.File("A.EX_"), folder.File("B.DL_"), folder.File("C.TX_")};
     dlg.Run([&](CDrivenMainDlg& d) {
         EXPECT_EQ(d.StatusText(0), "3 個のファイル");
@@ -82,7 +81,7 @@ TEST(StatusBarMenuTest, CountsTheStartFilesAndReportsTheDestinationDriveRoot)
 
 TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowedAndTheLastWithTheWindow)
 {
-    CDrivenMainDlg dlg;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     HICON hLast = nullptr;
     dlg.Run([&](CDrivenMainDlg& d) {
         const HICON hFirst = reinterpret_cast<HICON>(SendMessageA(d.m_hWndStatus, SB_GETICON, 1, 0));
@@ -105,8 +104,8 @@ TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowedAndTheLastW
 
 TEST(StatusBarMenuTest, ShowsTheHelpOfTheItemUnderTheCursorWhileAMenuIsOpen)
 {
-    CScratchFolder folder;
-    CDrivenMainDlg dlg;
+    CTempFolder folder;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     dlg.m_arrStartFiles = {folder.File("A.EX_"), folder.File("B.EX_")};
     dlg.Run([&](CDrivenMainDlg& d) {
         const HWND hWnd = d.m_hWnd;
@@ -171,19 +170,10 @@ LRESULT CALLBACK LogStatus(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(g_pLog->pfnPrevious, hWnd, msg, wParam, lParam);
 }
 
-void PressKey(WORD wVk, bool bUp)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = wVk;
-    input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
 TEST(StatusBarMenuTest, FollowsTheRealMenuOpenedFromTheKeyboard)
 {
     StatusLog log;
-    CDrivenMainDlg dlg;
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     std::vector<std::string> seenWhileOpen;
     dlg.Run([&](CDrivenMainDlg& d) {
         g_pLog = &log;
@@ -206,23 +196,23 @@ TEST(StatusBarMenuTest, FollowsTheRealMenuOpenedFromTheKeyboard)
                 seenWhileOpen.push_back("missed:" + text + " got:" + StatusText(hWndStatus, 0));
                 return false;
             };
-            PressKey(VK_MENU, false);
-            PressKey('F', false);
-            PressKey('F', true);
-            PressKey(VK_MENU, true);
+            SendKey(VK_MENU, false);
+            SendKey('F', false);
+            SendKey('F', true);
+            SendKey(VK_MENU, true);
             if (waitFor(kOpenFileHelp)) {
                 seenWhileOpen.push_back("parts:" + std::to_string(StatusParts(hWndStatus)[0]));
-                PressKey(VK_DOWN, false);
-                PressKey(VK_DOWN, true);
+                SendKey(VK_DOWN, false);
+                SendKey(VK_DOWN, true);
                 waitFor(kOpenFolderHelp);
             }
-            PressKey(VK_ESCAPE, false);
-            PressKey(VK_ESCAPE, true);
-            PressKey(VK_ESCAPE, false);
-            PressKey(VK_ESCAPE, true);
+            SendKey(VK_ESCAPE, false);
+            SendKey(VK_ESCAPE, true);
+            SendKey(VK_ESCAPE, false);
+            SendKey(VK_ESCAPE, true);
             bDone = true;
         });
-        const bool bFinished = PumpUntil([&] { return bDone.load() && d.StatusParts()[0] == 100; }, 15000);
+        const bool bFinished = PumpMessagesUntil([&] { return bDone.load() && d.StatusParts()[0] == 100; }, 15000);
         if (!bFinished)
             EndMenu();
         keys.join();
