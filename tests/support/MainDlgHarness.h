@@ -21,29 +21,6 @@
 #include <string>
 #include <vector>
 
-inline std::string WindowText(HWND hWnd)
-{
-    char szText[1024] = {};
-    GetWindowTextA(hWnd, szText, sizeof szText);
-    return szText;
-}
-
-// The window texts of a box's controls.
-inline std::vector<std::string> ControlTexts(HWND hWndBox)
-{
-    std::vector<std::string> texts;
-    EnumChildWindows(
-        hWndBox,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            char szText[1024] = {};
-            GetWindowTextA(hWnd, szText, sizeof szText);
-            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(szText);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
-    return texts;
-}
-
 // A dialog box or popup menu that opened while the window ran and that no handler took.
 struct SeenBox {
     std::string caption;
@@ -100,9 +77,9 @@ inline bool PumpPosted(DWORD nTimeoutMs = 10000)
 // The main window, run modally; the script runs inside its message loop once it is
 // initialised. Every dialog box or popup menu that opens meanwhile goes to the next
 // handler given with Expect(), or else is recorded in m_boxes and closed, so that a
-// test never hangs on a box it did not expect. Boxes that a test drives from a second
-// thread (CBoxDriver) are left alone with kLeaveBoxes. A run that makes no progress
-// for a long time is ended rather than blocking the whole suite.
+// test never hangs on a box it did not expect. Boxes and menus that a second thread
+// drives are left alone with kLeaveBoxes (CBoxDriver sets it while it lives). A run
+// that makes no progress for a long time is ended rather than blocking the whole suite.
 class CDrivenMainDlg : public CMainDlg {
 public:
     enum Boxes { kRecordBoxes, kLeaveBoxes };
@@ -133,6 +110,7 @@ public:
 
     // The next window that opens goes to the handler.
     void Expect(Handler handler) { m_handlers.push_back(std::move(handler)); }
+    void SetBoxes(Boxes boxes) { m_boxMode = boxes; }
 
     HWND List() const { return m_lstFiles.m_hWnd; }
     int RowCount() const { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
@@ -449,13 +427,13 @@ inline bool BoxIsFilled(HWND hWndBox)
     return true;
 }
 
-// Drives the next box that the window's thread opens, from a thread of its own:
-// waits for it to show and fill its views, runs act on it, and makes sure it closes.
-// The window runs with kLeaveBoxes meanwhile.
+// Drives the next box that the window opens, from a thread of its own: waits for it
+// to show and fill its views, runs act on it, and makes sure it closes. The window
+// leaves its boxes alone meanwhile.
 class CBoxDriver {
 public:
-    CBoxDriver(HWND hWndMain, std::function<void(HWND)> act)
-        : m_thread([this, hWndMain, act = std::move(act)] {
+    CBoxDriver(CDrivenMainDlg& dlg, std::function<void(HWND)> act)
+        : m_dlg(dlg), m_thread([this, hWndMain = dlg.m_hWnd, act = std::move(act)] {
               const DWORD nThreadId = GetWindowThreadProcessId(hWndMain, nullptr);
               HWND hWndBox = nullptr;
               for (int i = 0; i < 500 && !(hWndBox && BoxIsFilled(hWndBox)); ++i) {
@@ -475,40 +453,24 @@ public:
               }
           })
     {
+        m_dlg.SetBoxes(CDrivenMainDlg::kLeaveBoxes);
     }
     ~CBoxDriver() { Join(); }
     void Join()
     {
         if (m_thread.joinable())
             m_thread.join();
+        m_dlg.SetBoxes(CDrivenMainDlg::kRecordBoxes);
     }
     bool Found() const { return m_bFound; }
     bool Stuck() const { return m_bStuck; }
 
 private:
+    CDrivenMainDlg& m_dlg;
     std::atomic<bool> m_bFound{false};
     std::atomic<bool> m_bStuck{false};
     CTestThread m_thread;
 };
-
-inline bool ShowsText(HWND hWndBox, const char* pszText)
-{
-    struct Search {
-        const char* pszText;
-        bool bFound;
-    } search{pszText, false};
-    EnumChildWindows(
-        hWndBox,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* pSearch = reinterpret_cast<Search*>(lParam);
-            char szText[64] = {};
-            GetWindowTextA(hWnd, szText, sizeof szText);
-            pSearch->bFound |= lstrcmpA(szText, pSearch->pszText) == 0;
-            return !pSearch->bFound;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.bFound;
-}
 
 // Confirms the folder picker with the folder selected. What the picker posted to itself
 // while it opened goes first, or it could replace the selection: a status text posted
@@ -517,7 +479,7 @@ inline void ChooseFolder(HWND hWndPicker, const std::string& folder)
 {
     static const char kQueueDone[] = "zv: queue done";
     PostMessageA(hWndPicker, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(kQueueDone));
-    for (int i = 0; i < 500 && !ShowsText(hWndPicker, kQueueDone); ++i)
+    for (int i = 0; i < 500 && !FindChildWithText(hWndPicker, kQueueDone); ++i)
         Sleep(10);
     SendMessageA(hWndPicker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
     PostMessageA(hWndPicker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hWndPicker, IDOK)));

@@ -125,6 +125,44 @@ RECT CTestDialog::ItemScreenRect(int nId) const
     return rc;
 }
 
+std::string WindowText(HWND hWnd)
+{
+    char szText[1024] = {};
+    GetWindowTextA(hWnd, szText, sizeof szText);
+    return szText;
+}
+
+std::vector<std::string> ControlTexts(HWND hWndBox)
+{
+    std::vector<std::string> texts;
+    EnumChildWindows(
+        hWndBox,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(WindowText(hWnd));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+HWND FindChildWithText(HWND hWndBox, const std::string& text)
+{
+    struct Search {
+        const std::string& text;
+        HWND hWndFound;
+    } search{text, nullptr};
+    EnumChildWindows(
+        hWndBox,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            Search* pSearch = reinterpret_cast<Search*>(lParam);
+            if (WindowText(hWnd) == pSearch->text)
+                pSearch->hWndFound = hWnd;
+            return !pSearch->hWndFound;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hWndFound;
+}
+
 void PumpPendingMessages()
 {
     MSG msg;

@@ -52,6 +52,12 @@ protected:
     void OnCancel() override { ++m_nCancelCount; }
 };
 
+std::string WindowText(HWND hWnd);
+// The window texts of a box's controls.
+std::vector<std::string> ControlTexts(HWND hWndBox);
+// The first control of the box that shows the text, or null.
+HWND FindChildWithText(HWND hWndBox, const std::string& text);
+
 // Dispatches the messages waiting for this thread.
 void PumpPendingMessages();
 // Dispatches this thread's messages until the condition holds; false at the time limit.

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <string>
+#include "tests/support/TestDialog.h"
 #include "tests/support/TestThread.h"
 
 namespace {
@@ -24,13 +25,6 @@ bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs)
         Sleep(10);
     }
     return true;
-}
-
-std::string TextOf(HWND hWnd)
-{
-    char buffer[256] = {};
-    GetWindowTextA(hWnd, buffer, sizeof buffer);
-    return buffer;
 }
 
 std::string ClassOf(HWND hWnd)
@@ -51,27 +45,7 @@ HWND FindDialog(DWORD threadId, const char* pszTitle)
         threadId,
         [](HWND hWnd, LPARAM lParam) -> BOOL {
             Search* s = reinterpret_cast<Search*>(lParam);
-            if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && TextOf(hWnd) == s->title) {
-                s->found = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND FindChildByText(HWND hDlg, const char* pszText)
-{
-    struct Search {
-        const char* text;
-        HWND found;
-    } search = {pszText, nullptr};
-    EnumChildWindows(
-        hDlg,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(lParam);
-            if (TextOf(hWnd) == s->text) {
+            if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && WindowText(hWnd) == s->title) {
                 s->found = hWnd;
                 return FALSE;
             }
@@ -136,8 +110,8 @@ TEST(AboutDlg, ShowsIconNameAndVersionWithAFlatFocusedOkButton)
         [&](HWND hDlg, DWORD threadId) {
             HWND hOK = GetDlgItem(hDlg, IDOK);
             seen.style = GetWindowLongPtrA(hDlg, GWL_STYLE);
-            seen.productShown = FindChildByText(hDlg, "Zorvane for Windows") != nullptr;
-            seen.versionShown = FindChildByText(hDlg, "Version 2.2") != nullptr;
+            seen.productShown = FindChildWithText(hDlg, "Zorvane for Windows") != nullptr;
+            seen.versionShown = FindChildWithText(hDlg, "Version 2.2") != nullptr;
             for (HWND hChild = GetWindow(hDlg, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
                 if (ClassOf(hChild) == "Static" && (GetWindowLongPtrA(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
                     seen.iconShown = SendMessageA(hChild, STM_GETICON, 0, 0) != 0;

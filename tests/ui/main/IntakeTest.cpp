@@ -45,10 +45,10 @@ TEST(IntakeTest, OpenFolderTakesTheCompressedFilesButNoSubfolder)
 {
     SampleFolder sample;
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
-        CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, sample.folder.m_strPath); });
+        CBoxDriver driver(d, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, sample.folder.m_strPath); });
         d.Command(ID_FILE_OPENFOLDER);
         driver.Join();
         EXPECT_TRUE(driver.Found());
@@ -61,10 +61,10 @@ TEST(IntakeTest, OpenFolderTakesTheCompressedFilesButNoSubfolder)
 TEST(IntakeTest, CancelledFolderPickerAddsNothingAndDoesNotRefresh)
 {
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
-        CBoxDriver driver(d.m_hWnd, &CancelBox);
+        CBoxDriver driver(d, &CancelBox);
         d.Command(ID_FILE_OPENFOLDER);
         driver.Join();
         EXPECT_TRUE(driver.Found());
@@ -84,7 +84,7 @@ TEST(IntakeTest, DroppedFolderGivesItsCompressedEntriesSubfoldersIncluded)
 {
     SampleFolder sample;
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
         const HDROP hDrop = MakeDrop({sample.folder.m_strPath});
@@ -105,7 +105,7 @@ TEST(IntakeTest, DroppedFilesAndFolderAreAddedInDropOrderWithOneRefresh)
     const std::string system = other.File("SYS.EX_");
     SetFileAttributesA(system.c_str(), FILE_ATTRIBUTE_SYSTEM);
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
         const HCURSOR hArrow = LoadCursorA(nullptr, IDC_ARROW);
@@ -130,7 +130,7 @@ TEST(IntakeTest, WideDropBlockGivesTheSameRowsInTheAnsiCodePage)
 {
     SampleFolder sample;
     const std::string japanese = sample.folder.File("ソフト.EX_");
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         Drop(d, MakeDrop({japanese, sample.folder.Path("A.EX_"), sample.folder.m_strPath}, true));
         Rows expected = {japanese, sample.folder.Path("A.EX_")};
@@ -144,7 +144,7 @@ TEST(IntakeTest, WideDropBlockGivesTheSameRowsInTheAnsiCodePage)
 TEST(IntakeTest, EmptyDropStillRefreshes)
 {
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         SendMessageA(d.m_hWndStatus, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("stale"));
         const int nBefore = queries.m_nRefreshes;
@@ -178,7 +178,7 @@ TEST(IntakeTest, ScannedPathsThatAnEntryCannotHoldAreSkipped)
     CloseHandle(hFile);
     const std::string shortName = scratch.File("OK.EX_");
 
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         Drop(d, MakeDrop({folder, shortName}));
         EXPECT_EQ(d.Column(0), (Rows{fits, shortName}));
@@ -226,7 +226,7 @@ void OpenFile(CDrivenMainDlg& d, const std::string& folder, const std::function<
     char szPrevious[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, szPrevious);
     SetCurrentDirectoryA(folder.c_str());
-    CBoxDriver driver(d.m_hWnd, act);
+    CBoxDriver driver(d, act);
     d.Command(ID_FILE_OPEN);
     driver.Join();
     EXPECT_TRUE(driver.Found());
@@ -238,7 +238,7 @@ TEST(IntakeTest, OpenFileDialogListsCompressedFilesAndAddsTheChosenOne)
 {
     SampleFolder sample;
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
         std::string title, filter;
@@ -268,7 +268,7 @@ TEST(IntakeTest, OpenFileTakesAMissingNameAndCancelChangesNothing)
 {
     CTempFolder folder;
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
         OpenFile(d, folder.m_strPath, [&](HWND hWndDialog) { TypeFileName(hWndDialog, "NOTTHERE.EX_"); });

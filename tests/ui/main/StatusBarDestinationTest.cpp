@@ -21,13 +21,13 @@ TEST(StatusBarDestinationTest, BrowsedFolderBecomesCaptionDriveAndExpandTarget)
     const std::string source = sources.Path("SETUP.EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(source, kContent));
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {source};
     dlg.Run([&](CDrivenMainDlg& d) {
         SendMessageA(d.m_hWndStatus, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("stale"));
         const int nBefore = queries.m_nRefreshes;
         {
-            CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, target.m_strPath); });
+            CBoxDriver driver(d, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, target.m_strPath); });
             d.Command(IDC_BROWSE_DEST);
             driver.Join();
             EXPECT_TRUE(driver.Found());
@@ -55,10 +55,10 @@ TEST(StatusBarDestinationTest, ADriveRootIsUsedAsItsOwnPrefix)
     ASSERT_TRUE(SzddWriteCompressedFile(source, kContent));
     const std::string root = sources.m_strPath.substr(0, 3);
     const std::string output = root + name + ".exe";
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {source};
     dlg.Run([&](CDrivenMainDlg& d) {
-        CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, root); });
+        CBoxDriver driver(d, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, root); });
         d.Command(IDC_BROWSE_DEST);
         driver.Join();
         EXPECT_EQ(d.m_strDestination, root);
@@ -73,7 +73,7 @@ TEST(StatusBarDestinationTest, ADriveRootIsUsedAsItsOwnPrefix)
 TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
 {
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         d.m_strDestination = "C:\\EARLIER";
         d.m_btnDestination.SetWindowText("C:\\EARLIER");
@@ -82,19 +82,11 @@ TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
         const int nBefore = queries.m_nRefreshes;
         std::string title;
         HWND hWndOwner = nullptr;
-        CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) {
+        CBoxDriver driver(d, [&](HWND hWndPicker) {
             hWndOwner = GetWindow(hWndPicker, GW_OWNER);
             // The title string sits in a static of the picker.
-            EnumChildWindows(
-                hWndPicker,
-                [](HWND hWnd, LPARAM lParam) -> BOOL {
-                    char szText[256] = {};
-                    GetWindowTextA(hWnd, szText, sizeof szText);
-                    if (lstrcmpA(szText, "展開先フォルダを指定してください。") == 0)
-                        *reinterpret_cast<std::string*>(lParam) = szText;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&title));
+            if (HWND hWndTitle = FindChildWithText(hWndPicker, "展開先フォルダを指定してください。"))
+                title = WindowText(hWndTitle);
             CancelBox(hWndPicker);
         });
         d.Command(IDC_BROWSE_DEST);
@@ -112,7 +104,7 @@ TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
 TEST(StatusBarDestinationTest, ResetGoesBackToTheMarkerAndRefreshesEachTime)
 {
     CCountingQueries queries;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         d.m_strDestination = "Z:\\ELSEWHERE";
         d.m_btnDestination.SetWindowText("Z:\\ELSEWHERE");

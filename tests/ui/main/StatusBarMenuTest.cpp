@@ -22,7 +22,7 @@ std::string WindowsDriveLetter()
 TEST(StatusBarMenuTest, CreatesTheStatusWindowWithCountAndDriveOfTheWindowsFolder)
 {
     CTempFolder folder;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         ASSERT_TRUE(IsWindow(d.m_hWndStatus));
         EXPECT_EQ(GetParent(d.m_hWndStatus), d.m_hWnd);
@@ -64,7 +64,7 @@ TEST(StatusBarMenuTest, CountsTheStartFilesAndReportsTheDestinationDriveRoot)
     CTempFolder folder;
     CCountingQueries queries;
     queries.FakeDrive(1048576ull * 1024, 2097152ull * 1024);
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {folder.File("A.EX_"), folder.File("B.DL_"), folder.File("C.TX_")};
     dlg.Run([&](CDrivenMainDlg& d) {
         EXPECT_EQ(d.StatusText(0), "3 個のファイル");
@@ -81,7 +81,7 @@ TEST(StatusBarMenuTest, CountsTheStartFilesAndReportsTheDestinationDriveRoot)
 
 TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowedAndTheLastWithTheWindow)
 {
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     HICON hLast = nullptr;
     dlg.Run([&](CDrivenMainDlg& d) {
         const HICON hFirst = reinterpret_cast<HICON>(SendMessageA(d.m_hWndStatus, SB_GETICON, 1, 0));
@@ -105,7 +105,7 @@ TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowedAndTheLastW
 TEST(StatusBarMenuTest, ShowsTheHelpOfTheItemUnderTheCursorWhileAMenuIsOpen)
 {
     CTempFolder folder;
-    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {folder.File("A.EX_"), folder.File("B.EX_")};
     dlg.Run([&](CDrivenMainDlg& d) {
         const HWND hWnd = d.m_hWnd;
@@ -173,6 +173,7 @@ LRESULT CALLBACK LogStatus(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 TEST(StatusBarMenuTest, FollowsTheRealMenuOpenedFromTheKeyboard)
 {
     StatusLog log;
+    // The menu is the keyboard's, from a thread of the test.
     CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     std::vector<std::string> seenWhileOpen;
     dlg.Run([&](CDrivenMainDlg& d) {
