@@ -247,16 +247,6 @@ private:
         SendMessageA(List(), LVM_SETITEMSTATE, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
     }
 
-    static BOOL CALLBACK Visit(HWND hWnd, LPARAM lParam)
-    {
-        auto* pFound = reinterpret_cast<std::vector<HWND>*>(lParam);
-        char szClass[32] = {};
-        GetClassNameA(hWnd, szClass, sizeof szClass);
-        if ((!lstrcmpA(szClass, "#32770") || !lstrcmpA(szClass, "#32768")) && IsWindowVisible(hWnd))
-            pFound->push_back(hWnd);
-        return TRUE;
-    }
-
     // Hands a new window to the next handler, or records and closes it.
     void Take(HWND hWnd)
     {
@@ -284,7 +274,11 @@ private:
         if (!pDlg || pDlg->m_bInHandler)
             return;
         std::vector<HWND> found;
-        EnumThreadWindows(GetCurrentThreadId(), &CDrivenMainDlg::Visit, reinterpret_cast<LPARAM>(&found));
+        FindThreadWindow(GetCurrentThreadId(), [&](HWND hWnd) {
+            if (IsVisibleBox(hWnd) || (IsWindowVisible(hWnd) && ClassName(hWnd) == "#32768"))
+                found.push_back(hWnd);
+            return false;
+        });
         // Popup menus are top-level windows of no thread in some systems.
         HWND hMenu = FindWindowA("#32768", nullptr);
         if (hMenu && IsWindowVisible(hMenu))
@@ -395,25 +389,9 @@ inline void CancelBox(HWND hWndBox)
 // A dialog box of the thread other than the main window, once it has its OK button.
 inline HWND FindBox(DWORD nThreadId, HWND hWndExcept)
 {
-    struct Search {
-        HWND hWndExcept;
-        HWND hWndFound;
-    } search{hWndExcept, nullptr};
-    EnumThreadWindows(
-        nThreadId,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* pSearch = reinterpret_cast<Search*>(lParam);
-            char szClass[32] = {};
-            GetClassNameA(hWnd, szClass, sizeof szClass);
-            if (hWnd != pSearch->hWndExcept && lstrcmpA(szClass, "#32770") == 0 && IsWindowVisible(hWnd) &&
-                GetDlgItem(hWnd, IDOK)) {
-                pSearch->hWndFound = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.hWndFound;
+    return FindThreadWindow(nThreadId, [&](HWND hWnd) {
+        return hWnd != hWndExcept && IsVisibleBox(hWnd) && GetDlgItem(hWnd, IDOK);
+    });
 }
 
 // A box can be driven once it has filled its views: the folder picker's tree has its

@@ -1,5 +1,4 @@
 #include "tests/support/TestDialog.h"
-#include <cstring>
 
 namespace {
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
@@ -7,11 +6,23 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 
+struct WindowSearch {
+    const std::function<bool(HWND)>& test;
+    HWND hWndFound;
+
+    static BOOL CALLBACK Visit(HWND hWnd, LPARAM lParam)
+    {
+        WindowSearch* pSearch = reinterpret_cast<WindowSearch*>(lParam);
+        if (!pSearch->test(hWnd))
+            return TRUE;
+        pSearch->hWndFound = hWnd;
+        return FALSE;
+    }
+};
+
 BOOL CALLBACK CancelDialog(HWND hWnd, LPARAM lParam)
 {
-    char szClass[16] = {};
-    GetClassNameA(hWnd, szClass, sizeof szClass);
-    if (IsWindowVisible(hWnd) && std::strcmp(szClass, "#32770") == 0) {
+    if (IsVisibleBox(hWnd)) {
         PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
         *reinterpret_cast<bool*>(lParam) = true;
     }
@@ -145,22 +156,35 @@ std::vector<std::string> ControlTexts(HWND hWndBox)
     return texts;
 }
 
+std::string ClassName(HWND hWnd)
+{
+    char szClass[64] = {};
+    GetClassNameA(hWnd, szClass, sizeof szClass);
+    return szClass;
+}
+
+bool IsVisibleBox(HWND hWnd)
+{
+    return IsWindowVisible(hWnd) && ClassName(hWnd) == "#32770";
+}
+
+HWND FindThreadWindow(DWORD dwThreadId, const std::function<bool(HWND)>& test)
+{
+    WindowSearch search{test, nullptr};
+    EnumThreadWindows(dwThreadId, &WindowSearch::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.hWndFound;
+}
+
+HWND FindChildWindow(HWND hWndParent, const std::function<bool(HWND)>& test)
+{
+    WindowSearch search{test, nullptr};
+    EnumChildWindows(hWndParent, &WindowSearch::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.hWndFound;
+}
+
 HWND FindChildWithText(HWND hWndBox, const std::string& text)
 {
-    struct Search {
-        const std::string& text;
-        HWND hWndFound;
-    } search{text, nullptr};
-    EnumChildWindows(
-        hWndBox,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* pSearch = reinterpret_cast<Search*>(lParam);
-            if (WindowText(hWnd) == pSearch->text)
-                pSearch->hWndFound = hWnd;
-            return !pSearch->hWndFound;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.hWndFound;
+    return FindChildWindow(hWndBox, [&](HWND hWnd) { return WindowText(hWnd) == text; });
 }
 
 void PumpPendingMessages()

@@ -53,8 +53,14 @@ protected:
 };
 
 std::string WindowText(HWND hWnd);
+std::string ClassName(HWND hWnd);
+// A visible dialog box (the system's dialog class).
+bool IsVisibleBox(HWND hWnd);
 // The window texts of a box's controls.
 std::vector<std::string> ControlTexts(HWND hWndBox);
+// The first top-level window of the thread, or child of the window, that passes the test; or null.
+HWND FindThreadWindow(DWORD dwThreadId, const std::function<bool(HWND)>& test);
+HWND FindChildWindow(HWND hWndParent, const std::function<bool(HWND)>& test);
 // The first control of the box that shows the text, or null.
 HWND FindChildWithText(HWND hWndBox, const std::string& text);
 

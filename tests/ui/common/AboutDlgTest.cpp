@@ -27,32 +27,10 @@ bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs)
     return true;
 }
 
-std::string ClassOf(HWND hWnd)
-{
-    char buffer[64] = {};
-    GetClassNameA(hWnd, buffer, sizeof buffer);
-    return buffer;
-}
-
 // The visible dialog box of the thread with that title.
 HWND FindDialog(DWORD threadId, const char* pszTitle)
 {
-    struct Search {
-        const char* title;
-        HWND found;
-    } search = {pszTitle, nullptr};
-    EnumThreadWindows(
-        threadId,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(lParam);
-            if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && WindowText(hWnd) == s->title) {
-                s->found = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindThreadWindow(threadId, [&](HWND hWnd) { return IsVisibleBox(hWnd) && WindowText(hWnd) == pszTitle; });
 }
 
 HWND FocusOf(DWORD threadId)
@@ -113,7 +91,7 @@ TEST(AboutDlg, ShowsIconNameAndVersionWithAFlatFocusedOkButton)
             seen.productShown = FindChildWithText(hDlg, "Zorvane for Windows") != nullptr;
             seen.versionShown = FindChildWithText(hDlg, "Version 2.2") != nullptr;
             for (HWND hChild = GetWindow(hDlg, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
-                if (ClassOf(hChild) == "Static" && (GetWindowLongPtrA(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                if (ClassName(hChild) == "Static" && (GetWindowLongPtrA(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
                     seen.iconShown = SendMessageA(hChild, STM_GETICON, 0, 0) != 0;
             }
             seen.okType = GetWindowLongPtrA(hOK, GWL_STYLE) & BS_TYPEMASK;
