@@ -456,10 +456,19 @@ private:
 inline void ChooseFolder(HWND hWndPicker, const std::string& folder)
 {
     static const char kQueueDone[] = "zv: queue done";
+    // Without regard to case, as paths are compared.
+    auto shows = [hWndPicker](const std::string& text) {
+        return FindChildWindow(hWndPicker, [&](HWND hWnd) {
+                   return lstrcmpiA(WindowText(hWnd).c_str(), text.c_str()) == 0;
+               }) != nullptr;
+    };
     PostMessageA(hWndPicker, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(kQueueDone));
-    for (int i = 0; i < 500 && !FindChildWithText(hWndPicker, kQueueDone); ++i)
+    for (int i = 0; i < 500 && !shows(kQueueDone); ++i)
         Sleep(10);
     SendMessageA(hWndPicker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+    // The status line shows the selection's path once the tree has really moved to it.
+    for (int i = 0; i < 500 && !shows(folder); ++i)
+        Sleep(10);
     PostMessageA(hWndPicker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hWndPicker, IDOK)));
 }
 
