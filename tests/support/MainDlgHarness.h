@@ -414,18 +414,11 @@ public:
         : m_dlg(dlg), m_thread([this, hWndMain = dlg.m_hWnd, act = std::move(act)] {
               const DWORD nThreadId = GetWindowThreadProcessId(hWndMain, nullptr);
               HWND hWndBox = nullptr;
-              for (int i = 0; i < 500 && !(hWndBox && BoxIsFilled(hWndBox)); ++i) {
-                  hWndBox = FindBox(nThreadId, hWndMain);
-                  if (!hWndBox || !BoxIsFilled(hWndBox))
-                      Sleep(20);
-              }
-              if (!hWndBox || !BoxIsFilled(hWndBox))
+              if (!WaitFor([&] { return (hWndBox = FindBox(nThreadId, hWndMain)) && BoxIsFilled(hWndBox); }, 10000))
                   return;
               m_bFound = true;
               act(hWndBox);
-              for (int i = 0; i < 250 && IsWindow(hWndBox); ++i)
-                  Sleep(20);
-              if (IsWindow(hWndBox)) {
+              if (!WaitFor([&] { return !IsWindow(hWndBox); })) {
                   m_bStuck = true;
                   CancelBox(hWndBox);
               }
@@ -463,12 +456,14 @@ inline void ChooseFolder(HWND hWndPicker, const std::string& folder)
                }) != nullptr;
     };
     PostMessageA(hWndPicker, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(kQueueDone));
-    for (int i = 0; i < 500 && !shows(kQueueDone); ++i)
-        Sleep(10);
-    SendMessageA(hWndPicker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-    // The status line shows the selection's path once the tree has really moved to it.
-    for (int i = 0; i < 500 && !shows(folder); ++i)
-        Sleep(10);
+    WaitFor([&] { return shows(kQueueDone); });
+    // The status line shows the selection's path once the tree has really moved to it;
+    // a selection the picker's own start-up still overrode is made again.
+    for (int i = 0; i < 5; ++i) {
+        SendMessageA(hWndPicker, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
+        if (WaitFor([&] { return shows(folder); }, 2000))
+            break;
+    }
     PostMessageA(hWndPicker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(hWndPicker, IDOK)));
 }
 

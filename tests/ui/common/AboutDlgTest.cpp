@@ -4,7 +4,6 @@
 #include "resource.h"
 #include <gtest/gtest.h>
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <string>
 #include "tests/support/TestDialog.h"
@@ -12,20 +11,7 @@
 
 namespace {
 
-const DWORD kTimeoutMs = 5000;
 const INT_PTR kForcedEnd = 0x7E57;
-
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
 
 // The visible dialog box of the thread with that title.
 HWND FindDialog(DWORD threadId, const char* pszTitle)

@@ -126,16 +126,6 @@ void Pause(int nMs)
     Sleep(nMs);
 }
 
-bool WaitFor(const std::function<bool()>& condition, int nTimeoutMs)
-{
-    for (int waited = 0; waited < nTimeoutMs; waited += 10) {
-        if (condition())
-            return true;
-        Pause(10);
-    }
-    return condition();
-}
-
 POINT Glide(POINT from, POINT to)
 {
     for (int i = 1; i <= 12; ++i) {

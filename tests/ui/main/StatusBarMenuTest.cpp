@@ -189,11 +189,8 @@ TEST(StatusBarMenuTest, FollowsTheRealMenuOpenedFromTheKeyboard)
         const HWND hWndStatus = d.m_hWndStatus;
         CTestThread keys([&] {
             auto waitFor = [&](const std::string& text) {
-                for (int i = 0; i < 250; ++i) {
-                    if (StatusText(hWndStatus, 0) == text)
-                        return true;
-                    Sleep(20);
-                }
+                if (WaitFor([&] { return StatusText(hWndStatus, 0) == text; }))
+                    return true;
                 seenWhileOpen.push_back("missed:" + text + " got:" + StatusText(hWndStatus, 0));
                 return false;
             };
