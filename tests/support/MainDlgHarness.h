@@ -273,6 +273,7 @@ private:
         CDrivenMainDlg* pDlg = s_pRunning;
         if (!pDlg || pDlg->m_bInHandler)
             return;
+        // Every box and menu of the thread: the test takes none, so the search visits them all.
         std::vector<HWND> found;
         FindThreadWindow(GetCurrentThreadId(), [&](HWND hWnd) {
             if (IsVisibleBox(hWnd) || (IsWindowVisible(hWnd) && ClassName(hWnd) == "#32768"))
