@@ -53,6 +53,31 @@ inline std::vector<int> StatusParts(HWND hWndStatus)
     return std::vector<int>(edges, edges + (nParts > 0 ? nParts : 0));
 }
 
+// A list view's rows and texts.
+inline int ListRowCount(HWND hWndList)
+{
+    return static_cast<int>(SendMessageA(hWndList, LVM_GETITEMCOUNT, 0, 0));
+}
+
+inline std::string ListCellText(HWND hWndList, int nRow, int nColumn)
+{
+    char szText[512] = {};
+    LVITEMA item = {};
+    item.iSubItem = nColumn;
+    item.pszText = szText;
+    item.cchTextMax = sizeof szText;
+    SendMessageA(hWndList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
+    return szText;
+}
+
+inline std::vector<std::string> ListColumn(HWND hWndList, int nColumn)
+{
+    std::vector<std::string> cells;
+    for (int i = 0; i < ListRowCount(hWndList); ++i)
+        cells.push_back(ListCellText(hWndList, i, nColumn));
+    return cells;
+}
+
 // A message posted to the thread after the ones the test posted: once it is
 // fetched, those have been handled.
 inline bool PumpPosted(DWORD nTimeoutMs = 10000)
@@ -113,18 +138,8 @@ public:
     void SetBoxes(Boxes boxes) { m_boxMode = boxes; }
 
     HWND List() const { return m_lstFiles.m_hWnd; }
-    int RowCount() const { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
-
-    std::string CellText(int nRow, int nColumn) const
-    {
-        char szText[512] = {};
-        LVITEMA item = {};
-        item.iSubItem = nColumn;
-        item.pszText = szText;
-        item.cchTextMax = sizeof szText;
-        SendMessageA(List(), LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(&item));
-        return szText;
-    }
+    int RowCount() const { return ListRowCount(List()); }
+    std::string CellText(int nRow, int nColumn) const { return ListCellText(List(), nRow, nColumn); }
 
     std::vector<std::string> Row(int nRow) const
     {
@@ -134,13 +149,7 @@ public:
         return cells;
     }
 
-    std::vector<std::string> Column(int nColumn) const
-    {
-        std::vector<std::string> cells;
-        for (int i = 0; i < RowCount(); ++i)
-            cells.push_back(CellText(i, nColumn));
-        return cells;
-    }
+    std::vector<std::string> Column(int nColumn) const { return ListColumn(List(), nColumn); }
 
     int ImageOf(int nRow) const
     {

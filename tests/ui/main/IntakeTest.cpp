@@ -200,17 +200,7 @@ Rows ListedNames(HWND hWndDialog)
 {
     HWND hWndView = FindWindowExA(hWndDialog, nullptr, "SHELLDLL_DefView", nullptr);
     HWND hWndList = hWndView ? FindWindowExA(hWndView, nullptr, "SysListView32", nullptr) : nullptr;
-    Rows names;
-    const int nCount = static_cast<int>(SendMessageA(hWndList, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < nCount; ++i) {
-        char szText[MAX_PATH] = {};
-        LVITEMA item = {};
-        item.pszText = szText;
-        item.cchTextMax = sizeof szText;
-        SendMessageA(hWndList, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-        names.push_back(szText);
-    }
-    return names;
+    return ListColumn(hWndList, 0);
 }
 
 void TypeFileName(HWND hWndDialog, const std::string& name)
