@@ -1,5 +1,4 @@
 #include "tests/support/TestDialog.h"
-#include <cstring>
 
 namespace {
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
@@ -7,11 +6,23 @@ INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
     return msg == WM_INITDIALOG ? TRUE : FALSE;
 }
 
+struct WindowSearch {
+    const std::function<bool(HWND)>& test;
+    HWND hWndFound;
+
+    static BOOL CALLBACK Visit(HWND hWnd, LPARAM lParam)
+    {
+        WindowSearch* pSearch = reinterpret_cast<WindowSearch*>(lParam);
+        if (!pSearch->test(hWnd))
+            return TRUE;
+        pSearch->hWndFound = hWnd;
+        return FALSE;
+    }
+};
+
 BOOL CALLBACK CancelDialog(HWND hWnd, LPARAM lParam)
 {
-    char szClass[16] = {};
-    GetClassNameA(hWnd, szClass, sizeof szClass);
-    if (IsWindowVisible(hWnd) && std::strcmp(szClass, "#32770") == 0) {
+    if (IsVisibleBox(hWnd)) {
         PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
         *reinterpret_cast<bool*>(lParam) = true;
     }
@@ -125,6 +136,57 @@ RECT CTestDialog::ItemScreenRect(int nId) const
     return rc;
 }
 
+std::string WindowText(HWND hWnd)
+{
+    char szText[1024] = {};
+    GetWindowTextA(hWnd, szText, sizeof szText);
+    return szText;
+}
+
+std::vector<std::string> ControlTexts(HWND hWndBox)
+{
+    std::vector<std::string> texts;
+    EnumChildWindows(
+        hWndBox,
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(WindowText(hWnd));
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&texts));
+    return texts;
+}
+
+std::string ClassName(HWND hWnd)
+{
+    char szClass[64] = {};
+    GetClassNameA(hWnd, szClass, sizeof szClass);
+    return szClass;
+}
+
+bool IsVisibleBox(HWND hWnd)
+{
+    return IsWindowVisible(hWnd) && ClassName(hWnd) == "#32770";
+}
+
+HWND FindThreadWindow(DWORD dwThreadId, const std::function<bool(HWND)>& test)
+{
+    WindowSearch search{test, nullptr};
+    EnumThreadWindows(dwThreadId, &WindowSearch::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.hWndFound;
+}
+
+HWND FindChildWindow(HWND hWndParent, const std::function<bool(HWND)>& test)
+{
+    WindowSearch search{test, nullptr};
+    EnumChildWindows(hWndParent, &WindowSearch::Visit, reinterpret_cast<LPARAM>(&search));
+    return search.hWndFound;
+}
+
+HWND FindChildWithText(HWND hWndBox, const std::string& text)
+{
+    return FindChildWindow(hWndBox, [&](HWND hWnd) { return WindowText(hWnd) == text; });
+}
+
 void PumpPendingMessages()
 {
     MSG msg;
@@ -213,5 +275,14 @@ bool SendLeftButton(bool bDown)
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = bDown ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    return SendInput(1, &input, sizeof input) == 1;
+}
+
+bool SendKey(WORD wVk, bool bUp)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = wVk;
+    input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
     return SendInput(1, &input, sizeof input) == 1;
 }

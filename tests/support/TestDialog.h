@@ -52,6 +52,18 @@ protected:
     void OnCancel() override { ++m_nCancelCount; }
 };
 
+std::string WindowText(HWND hWnd);
+std::string ClassName(HWND hWnd);
+// A visible dialog box (the system's dialog class).
+bool IsVisibleBox(HWND hWnd);
+// The window texts of a box's controls.
+std::vector<std::string> ControlTexts(HWND hWndBox);
+// The first top-level window of the thread, or child of the window, that passes the test; or null.
+HWND FindThreadWindow(DWORD dwThreadId, const std::function<bool(HWND)>& test);
+HWND FindChildWindow(HWND hWndParent, const std::function<bool(HWND)>& test);
+// The first control of the box that shows the text, or null.
+HWND FindChildWithText(HWND hWndBox, const std::string& text);
+
 // Dispatches the messages waiting for this thread.
 void PumpPendingMessages();
 // Dispatches this thread's messages until the condition holds; false at the time limit.
@@ -85,3 +97,5 @@ bool MovePointerTo(POINT pt);
 bool PumpUntilPointerMoveHandled(POINT pt, DWORD timeoutMs = 5000);
 // Presses or releases the left mouse button where the pointer is.
 bool SendLeftButton(bool bDown);
+// Presses or releases a key, as the keyboard does.
+bool SendKey(WORD wVk, bool bUp);

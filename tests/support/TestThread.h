@@ -1,10 +1,22 @@
 // A thread for tests that drive windows from outside the thread that owns them.
 // The Windows runtime the program links has no std::thread; this one joins when
-// it goes out of scope.
+// it goes out of scope. WaitFor() is its way to wait: it has no messages to pump.
 #pragma once
 #include <windows.h>
 #include <functional>
 #include <utility>
+
+// Checks the condition every 10 ms until it holds; false at the time limit.
+inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
 
 class CTestThread {
 public:

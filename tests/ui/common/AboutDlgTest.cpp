@@ -4,81 +4,19 @@
 #include "resource.h"
 #include <gtest/gtest.h>
 #include <atomic>
-#include <chrono>
 #include <functional>
 #include <string>
+#include "tests/support/TestDialog.h"
 #include "tests/support/TestThread.h"
 
 namespace {
 
-const DWORD kTimeoutMs = 5000;
 const INT_PTR kForcedEnd = 0x7E57;
-
-template <typename Condition>
-bool WaitFor(Condition condition, DWORD timeoutMs = kTimeoutMs)
-{
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-std::string TextOf(HWND hWnd)
-{
-    char buffer[256] = {};
-    GetWindowTextA(hWnd, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string ClassOf(HWND hWnd)
-{
-    char buffer[64] = {};
-    GetClassNameA(hWnd, buffer, sizeof buffer);
-    return buffer;
-}
 
 // The visible dialog box of the thread with that title.
 HWND FindDialog(DWORD threadId, const char* pszTitle)
 {
-    struct Search {
-        const char* title;
-        HWND found;
-    } search = {pszTitle, nullptr};
-    EnumThreadWindows(
-        threadId,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(lParam);
-            if (IsWindowVisible(hWnd) && ClassOf(hWnd) == "#32770" && TextOf(hWnd) == s->title) {
-                s->found = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND FindChildByText(HWND hDlg, const char* pszText)
-{
-    struct Search {
-        const char* text;
-        HWND found;
-    } search = {pszText, nullptr};
-    EnumChildWindows(
-        hDlg,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(lParam);
-            if (TextOf(hWnd) == s->text) {
-                s->found = hWnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindThreadWindow(threadId, [&](HWND hWnd) { return IsVisibleBox(hWnd) && WindowText(hWnd) == pszTitle; });
 }
 
 HWND FocusOf(DWORD threadId)
@@ -136,10 +74,10 @@ TEST(AboutDlg, ShowsIconNameAndVersionWithAFlatFocusedOkButton)
         [&](HWND hDlg, DWORD threadId) {
             HWND hOK = GetDlgItem(hDlg, IDOK);
             seen.style = GetWindowLongPtrA(hDlg, GWL_STYLE);
-            seen.productShown = FindChildByText(hDlg, "Zorvane for Windows") != nullptr;
-            seen.versionShown = FindChildByText(hDlg, "Version 2.2") != nullptr;
+            seen.productShown = FindChildWithText(hDlg, "Zorvane for Windows") != nullptr;
+            seen.versionShown = FindChildWithText(hDlg, "Version 2.2") != nullptr;
             for (HWND hChild = GetWindow(hDlg, GW_CHILD); hChild; hChild = GetWindow(hChild, GW_HWNDNEXT)) {
-                if (ClassOf(hChild) == "Static" && (GetWindowLongPtrA(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                if (ClassName(hChild) == "Static" && (GetWindowLongPtrA(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
                     seen.iconShown = SendMessageA(hChild, STM_GETICON, 0, 0) != 0;
             }
             seen.okType = GetWindowLongPtrA(hOK, GWL_STYLE) & BS_TYPEMASK;

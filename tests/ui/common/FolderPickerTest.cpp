@@ -31,26 +31,10 @@ public:
 
 std::string StaticShowing(HWND hWndDialog, const std::string& text)
 {
-    struct Search {
-        const std::string* text;
-        std::string found;
-    } search = {&text, {}};
-    EnumChildWindows(
-        hWndDialog,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            Search* pSearch = reinterpret_cast<Search*>(lParam);
-            char szClass[32] = {};
-            GetClassNameA(hWnd, szClass, sizeof szClass);
-            char szText[MAX_PATH + 16] = {};
-            GetWindowTextA(hWnd, szText, sizeof szText);
-            if (lstrcmpiA(szClass, "Static") == 0 && lstrcmpiA(szText, pSearch->text->c_str()) == 0) {
-                pSearch->found = szText;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND hWndStatic = FindChildWindow(hWndDialog, [&](HWND hWnd) {
+        return lstrcmpiA(ClassName(hWnd).c_str(), "Static") == 0 && lstrcmpiA(WindowText(hWnd).c_str(), text.c_str()) == 0;
+    });
+    return hWndStatic ? WindowText(hWndStatic) : std::string();
 }
 
 // Selects a folder once the dialog is up, then confirms or cancels it when the

@@ -3,6 +3,7 @@
 #include "core/CompressedFile.h"
 #include "framework/OleDataSource.h"
 #include "framework/OleDropSource.h"
+#include "tests/support/MainDlgHarness.h"
 #include "tests/szdd/SzddWriter.h"
 #include "ui/main/FileDataSource.h"
 #include <gtest/gtest.h>
@@ -12,18 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::string TempFolder()
-{
-    char sz[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, sz);
-    return sz;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::string ReadAll(const std::string& path)
 {
@@ -35,26 +24,12 @@ std::string ReadAll(const std::string& path)
 // Source files in a folder of their own; the drag-out copies land in the temporary folder.
 class DragOutDataTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder = TempFolder() + "zvdrag" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(m_folder.c_str(), nullptr);
-    }
-    void TearDown() override
-    {
-        for (const std::string& path : m_cleanup)
-            DeleteFileA(path.c_str());
-        RemoveDirectoryA(m_folder.c_str());
-    }
-
     // A compressed source with the given expanded content; its copy is deleted afterwards.
     CCompressedFile* Source(const std::string& name, const std::string& content, const std::string& copyName)
     {
-        const std::string path = m_folder + name;
+        const std::string path = m_folder.Path(name);
         EXPECT_TRUE(SzddWriteCompressedFile(path, content));
-        m_cleanup.push_back(path);
-        m_cleanup.push_back(TempFolder() + copyName);
-        DeleteFileA((TempFolder() + copyName).c_str());
+        m_folder.RemoveWithFolder(TempPath() + copyName);
         m_files.push_back(std::make_unique<CCompressedFile>(path.c_str()));
         return m_files.back().get();
     }
@@ -96,8 +71,7 @@ protected:
         return std::string("\x14\0\0\0", 4) + std::string(16, '\0');
     }
 
-    std::string m_folder;
-    std::vector<std::string> m_cleanup;
+    CTempFolder m_folder;  // outlives the entries
     std::vector<std::unique_ptr<CCompressedFile>> m_files;
 };
 
@@ -107,8 +81,8 @@ TEST_F(DragOutDataTest, SingleEntryIsExpandedIntoTheTemporaryFolderAndListedInTh
     CFileDataSource source;
     source.m_arrFiles = {pSetup};
     source.DelayRenderData(CF_HDROP);
-    const std::string copy = TempFolder() + "SETUP.exe";
-    EXPECT_FALSE(Exists(copy)) << "nothing is expanded before a receiver asks";
+    const std::string copy = TempPath() + "SETUP.exe";
+    EXPECT_FALSE(FileExists(copy)) << "nothing is expanded before a receiver asks";
 
     const std::string block = Request(source);
     EXPECT_EQ(block, Header() + copy + std::string(5, '\0'));
@@ -124,7 +98,7 @@ TEST_F(DragOutDataTest, EveryRequestExpandsAnewAndGivesANewBlock)
     CFileDataSource source;
     source.m_arrFiles = {pSetup};
     source.DelayRenderData(CF_HDROP);
-    const std::string copy = TempFolder() + "SETUP.exe";
+    const std::string copy = TempPath() + "SETUP.exe";
 
     const std::string first = Request(source);
     ASSERT_TRUE(SzddWriteFile(copy, "spoilt"));
@@ -137,7 +111,7 @@ TEST_F(DragOutDataTest, BlockListsOnlyTheFilesThatWereWrittenInArrayOrder)
 {
     CCompressedFile* pB = Source("B.TX_", "bee", "B.txt");
     CCompressedFile* pUnknown = Source("C.QQ_", "sea", "C..QQ_");
-    auto pMissing = std::make_unique<CCompressedFile>((m_folder + "GONE.EX_").c_str());
+    auto pMissing = std::make_unique<CCompressedFile>(m_folder.Path("GONE.EX_").c_str());
     CCompressedFile* pA = Source("A.DL_", "ay", "A.dll");
     CFileDataSource source;
     source.m_arrFiles = {pB, pMissing.get(), pUnknown, pA};
@@ -145,16 +119,16 @@ TEST_F(DragOutDataTest, BlockListsOnlyTheFilesThatWereWrittenInArrayOrder)
 
     const std::string block = Request(source);
     // An entry without extension is expanded under its own one, after the name's dot.
-    const std::string list = TempFolder() + "B.txt" + '\0' + TempFolder() + "C..QQ_" + '\0' + TempFolder() +
+    const std::string list = TempPath() + "B.txt" + '\0' + TempPath() + "C..QQ_" + '\0' + TempPath() +
                              "A.dll" + '\0';
     EXPECT_EQ(block, Header() + list + std::string(4, '\0'));
-    EXPECT_EQ(ReadAll(TempFolder() + "C..QQ_"), "sea");
+    EXPECT_EQ(ReadAll(TempPath() + "C..QQ_"), "sea");
     EXPECT_STREQ(pMissing->m_szOutputPath, "");
 }
 
 TEST_F(DragOutDataTest, RequestIsDeclinedWhenNoFileCouldBeWrittenOrNoneIsDragged)
 {
-    auto pMissing = std::make_unique<CCompressedFile>((m_folder + "GONE.EX_").c_str());
+    auto pMissing = std::make_unique<CCompressedFile>(m_folder.Path("GONE.EX_").c_str());
     CFileDataSource source;
     source.m_arrFiles = {pMissing.get()};
     source.DelayRenderData(CF_HDROP);
@@ -198,7 +172,7 @@ TEST_F(DragOutDataTest, OtherFormatsAndTheReceiversOwnStorageAreDeclinedWithoutE
     own.hGlobal = GlobalAlloc(GMEM_MOVEABLE, 4096);
     EXPECT_EQ(pData->GetDataHere(&hdrop, &own), DV_E_FORMATETC);
     GlobalFree(own.hGlobal);
-    EXPECT_FALSE(Exists(TempFolder() + "SETUP.exe"));
+    EXPECT_FALSE(FileExists(TempPath() + "SETUP.exe"));
     EXPECT_EQ(pData->SetData(&hdrop, &own, FALSE), E_NOTIMPL);
 }
 
@@ -208,13 +182,13 @@ TEST_F(DragOutDataTest, DeleteExpandedFilesRemovesTheCopiesButNeverASource)
     CCompressedFile* pNever = Source("N.TX_", "never", "N.txt");
     CFileDataSource source;
     source.m_arrFiles = {pA, pNever};
-    ASSERT_TRUE(pA->Expand(TempFolder().c_str()));
+    ASSERT_TRUE(pA->Expand(TempPath().c_str()));
     // An output path that names the source itself is left alone.
     std::strcpy(pNever->m_szOutputPath, pNever->m_szPath);
     source.DeleteExpandedFiles();
-    EXPECT_FALSE(Exists(TempFolder() + "A.dll"));
-    EXPECT_TRUE(Exists(pNever->m_szPath));
-    EXPECT_TRUE(Exists(pA->m_szPath));
+    EXPECT_FALSE(FileExists(TempPath() + "A.dll"));
+    EXPECT_TRUE(FileExists(pNever->m_szPath));
+    EXPECT_TRUE(FileExists(pA->m_szPath));
 }
 
 TEST_F(DragOutDataTest, DragWithoutDropDeletesTheCopiesOfEveryRequestEvenAfterALaterOneFailed)
@@ -225,23 +199,23 @@ TEST_F(DragOutDataTest, DragWithoutDropDeletesTheCopiesOfEveryRequestEvenAfterAL
     source.m_arrFiles = {pA, pB};
     source.DelayRenderData(CF_HDROP);
     ASSERT_NE(Request(source), "");
-    ASSERT_TRUE(Exists(TempFolder() + "A.txt"));
+    ASSERT_TRUE(FileExists(TempPath() + "A.txt"));
 
     // The receiver asks again; now one source is gone and the other ends early.
     ASSERT_TRUE(DeleteFileA(pA->m_szPath));
     ASSERT_TRUE(SzddWriteFile(pB->m_szPath, SzddHeader(100)));
     EXPECT_EQ(Request(source), "");
     source.DeleteExpandedFiles();
-    EXPECT_FALSE(Exists(TempFolder() + "A.txt"));
-    EXPECT_FALSE(Exists(TempFolder() + "B.txt"));
-    EXPECT_TRUE(Exists(pB->m_szPath));
+    EXPECT_FALSE(FileExists(TempPath() + "A.txt"));
+    EXPECT_FALSE(FileExists(TempPath() + "B.txt"));
+    EXPECT_TRUE(FileExists(pB->m_szPath));
 }
 
 TEST_F(DragOutDataTest, OnlyTheFilesOfTheLastBlockAreDeliveredAndADropDeletesTheOtherCopies)
 {
     CCompressedFile* pA = Source("A.TX_", "ay", "A.txt");
     CCompressedFile* pB = Source("B.TX_", "bee", "B.txt");
-    auto pMissing = std::make_unique<CCompressedFile>((m_folder + "GONE.TX_").c_str());
+    auto pMissing = std::make_unique<CCompressedFile>(m_folder.Path("GONE.TX_").c_str());
     CFileDataSource source;
     source.m_arrFiles = {pA, pB, pMissing.get()};
     source.DelayRenderData(CF_HDROP);
@@ -251,13 +225,13 @@ TEST_F(DragOutDataTest, OnlyTheFilesOfTheLastBlockAreDeliveredAndADropDeletesThe
     EXPECT_FALSE(source.WasDelivered(pMissing.get()));
 
     ASSERT_TRUE(DeleteFileA(pA->m_szPath));
-    EXPECT_EQ(Request(source), Header() + TempFolder() + "B.txt" + std::string(5, '\0'));
+    EXPECT_EQ(Request(source), Header() + TempPath() + "B.txt" + std::string(5, '\0'));
     EXPECT_FALSE(source.WasDelivered(pA));
     EXPECT_TRUE(source.WasDelivered(pB));
 
     source.DeleteUndeliveredFiles();
-    EXPECT_FALSE(Exists(TempFolder() + "A.txt"));
-    EXPECT_EQ(ReadAll(TempFolder() + "B.txt"), "bee");
+    EXPECT_FALSE(FileExists(TempPath() + "A.txt"));
+    EXPECT_EQ(ReadAll(TempPath() + "B.txt"), "bee");
 }
 
 TEST(OleDataSourceTest, OffersItsFormatsThroughACorrectEnumerator)
@@ -340,9 +314,7 @@ protected:
         m_hWnd = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 300, 300, 200, 200, nullptr, nullptr,
                                  nullptr, nullptr);
         ASSERT_NE(m_hWnd, nullptr);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+        PumpPendingMessages();
         // A pointer that no input has placed yet has no reliable position on some systems.
         SetCursorPos(400, 400);
         GetCursorPos(&m_ptStart);

@@ -1,24 +1,11 @@
 // Real drags out of the main window's list under the mouse (SendInput): onto a
 // window of this test that takes the files, and drags that end without a drop.
 #include "tests/szdd/SzddWriter.h"
-#include "tests/ui/main/ExtensionTestHarness.h"
+#include "tests/support/MainDlgHarness.h"
 #include <shellapi.h>
 #include <atomic>
-#include "tests/support/TestThread.h"
 
 namespace {
-
-std::string TempFolder()
-{
-    char sz[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, sz);
-    return sz;
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 // A receiver of dropped files, as a folder window is one.
 class CTestDropTarget final : public IDropTarget {
@@ -58,7 +45,7 @@ public:
             m_enterPaths = Paths(pData);
             m_bEnterFilesExisted = !m_enterPaths.empty();
             for (const std::string& path : m_enterPaths)
-                m_bEnterFilesExisted &= Exists(path);
+                m_bEnterFilesExisted &= FileExists(path);
         }
         *pdwEffect = Answer(*pdwEffect);
         return S_OK;
@@ -133,47 +120,16 @@ public:
     HWND m_hWnd = nullptr;
 };
 
-void SendMouse(DWORD dwFlags, POINT pt = {})
-{
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    const int cx = GetSystemMetrics(SM_CXSCREEN);
-    const int cy = GetSystemMetrics(SM_CYSCREEN);
-    input.mi.dx = static_cast<LONG>((pt.x * 65536LL + cx / 2) / cx);
-    input.mi.dy = static_cast<LONG>((pt.y * 65536LL + cy / 2) / cy);
-    input.mi.dwFlags = dwFlags | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
-
-void SendKey(WORD wVk, bool bUp)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = wVk;
-    input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
 // Paces the input as a hand does; the waits that matter are on conditions.
 void Pause(int nMs)
 {
     Sleep(nMs);
 }
 
-bool WaitFor(const std::function<bool()>& condition, int nTimeoutMs)
-{
-    for (int waited = 0; waited < nTimeoutMs; waited += 10) {
-        if (condition())
-            return true;
-        Pause(10);
-    }
-    return condition();
-}
-
 POINT Glide(POINT from, POINT to)
 {
     for (int i = 1; i <= 12; ++i) {
-        SendMouse(MOUSEEVENTF_MOVE, {from.x + (to.x - from.x) * i / 12, from.y + (to.y - from.y) * i / 12});
+        MovePointerTo({from.x + (to.x - from.x) * i / 12, from.y + (to.y - from.y) * i / 12});
         Pause(25);
     }
     return to;
@@ -196,9 +152,9 @@ struct DragRun {
 
     void operator()()
     {
-        SendMouse(MOUSEEVENTF_MOVE, ptRow);
+        MovePointerTo(ptRow);
         Pause(100);
-        SendMouse(MOUSEEVENTF_LEFTDOWN, ptRow);
+        SendLeftButton(true);
         Pause(100);
         POINT pt = Glide(ptRow, {ptRow.x + 30, ptRow.y + 10});
         pt = Glide(pt, ptTarget);
@@ -218,7 +174,7 @@ struct DragRun {
             Pause(150);
             break;
         }
-        SendMouse(MOUSEEVENTF_LEFTUP, ending == Ending::OntoMainWindow ? ptMain : ptTarget);
+        SendLeftButton(false);
         Pause(100);
         bDone = true;
     }
@@ -226,25 +182,12 @@ struct DragRun {
 
 class DragOutDragTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_folder = TempFolder() + "zvdd" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(m_folder.c_str(), nullptr);
-    }
-    void TearDown() override
-    {
-        for (const std::string& path : m_cleanup)
-            DeleteFileA(path.c_str());
-        RemoveDirectoryA(m_folder.c_str());
-    }
-
+    // A compressed source; its drag-out copy in the temporary folder is deleted afterwards.
     std::string Source(const std::string& name, const std::string& content, const std::string& copyName)
     {
-        const std::string path = m_folder + name;
+        const std::string path = m_folder.Path(name);
         EXPECT_TRUE(SzddWriteCompressedFile(path, content));
-        m_cleanup.push_back(path);
-        m_cleanup.push_back(TempFolder() + copyName);
-        DeleteFileA((TempFolder() + copyName).c_str());
+        m_folder.RemoveWithFolder(TempPath() + copyName);
         return path;
     }
 
@@ -253,7 +196,7 @@ protected:
     {
         target.m_hWndMain = d.m_hWnd;
         CTargetWindow window(target);
-        CDrivenMainDlg::Pump();
+        PumpPendingMessages();
 
         RECT rcRow = {LVIR_LABEL, 0, 0, 0};
         SendMessageA(d.List(), LVM_GETITEMRECT, static_cast<WPARAM>(nPressRow), reinterpret_cast<LPARAM>(&rcRow));
@@ -265,9 +208,9 @@ protected:
 
         DragRun run{ptRow, window.Centre(), ptMain, ending, &target};
         CTestThread input([&run] { run(); });
-        const bool bFinished = CDrivenMainDlg::PumpUntil([&] { return run.bDone.load(); }, 15000);
+        const bool bFinished = PumpMessagesUntil([&] { return run.bDone.load(); }, 15000);
         input.join();
-        CDrivenMainDlg::PumpUntil([] { return false; }, 300);
+        PumpMessagesUntil([] { return false; }, 300);
         EXPECT_TRUE(bFinished);
         EXPECT_TRUE(run.bReachedTarget) << "the drag never reached the target window";
         EXPECT_EQ(GetCapture(), nullptr);
@@ -275,8 +218,7 @@ protected:
 
     static bool AcceptsFiles(HWND hWnd) { return (GetWindowLongPtrA(hWnd, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; }
 
-    std::string m_folder;
-    std::vector<std::string> m_cleanup;
+    CTempFolder m_folder;
 };
 
 TEST_F(DragOutDragTest, DropOntoAReceiverDeliversTheSelectedFilesInRowOrderAndRemovesTheRows)
@@ -302,10 +244,10 @@ TEST_F(DragOutDragTest, DropOntoAReceiverDeliversTheSelectedFilesInRowOrderAndRe
     EXPECT_FALSE(target.m_bMainAcceptedFilesDuringDrag);
     EXPECT_TRUE(bAcceptsAfter);
     ASSERT_EQ(target.m_nDrop, 1);
-    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempFolder() + "ALPHA.txt", TempFolder() + "GAMMA.dll"}));
+    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempPath() + "ALPHA.txt", TempPath() + "GAMMA.dll"}));
     EXPECT_EQ(target.m_dropContents, (std::vector<std::string>{"alpha text", "gamma library"}));
     // The receiver has the files: nothing of them is deleted.
-    EXPECT_TRUE(Exists(TempFolder() + "ALPHA.txt"));
+    EXPECT_TRUE(FileExists(TempPath() + "ALPHA.txt"));
     EXPECT_EQ(rowsAfter, (std::vector<std::string>{b}));
     EXPECT_EQ(status, "1 個のファイル");
 }
@@ -313,7 +255,7 @@ TEST_F(DragOutDragTest, DropOntoAReceiverDeliversTheSelectedFilesInRowOrderAndRe
 TEST_F(DragOutDragTest, RowsWhoseFileWasNotDeliveredStaySelectedAndTheUserIsTold)
 {
     const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
-    const std::string gone = m_folder + "GONE.TX_";
+    const std::string gone = m_folder.Path("GONE.TX_");
     CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {a, gone};
     CTestDropTarget target;
@@ -324,9 +266,7 @@ TEST_F(DragOutDragTest, RowsWhoseFileWasNotDeliveredStaySelectedAndTheUserIsTold
     dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0, 1});
         d.Expect([&](HWND hWnd) {
-            char szCaption[256] = {};
-            GetWindowTextA(hWnd, szCaption, sizeof szCaption);
-            caption = szCaption;
+            caption = WindowText(hWnd);
             message = DlgItemText(hWnd, kMessageBoxText);
             PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
         });
@@ -335,12 +275,12 @@ TEST_F(DragOutDragTest, RowsWhoseFileWasNotDeliveredStaySelectedAndTheUserIsTold
         bGoneSelected = SendMessageA(d.List(), LVM_GETITEMSTATE, 0, LVIS_SELECTED) == LVIS_SELECTED;
     });
     ASSERT_EQ(target.m_nDrop, 1);
-    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempFolder() + "ALPHA.txt"}));
+    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempPath() + "ALPHA.txt"}));
     EXPECT_EQ(rowsAfter, (std::vector<std::string>{gone}));
     EXPECT_TRUE(bGoneSelected);
     EXPECT_EQ(caption, "ファイル展開エラー");
     EXPECT_EQ(message, "展開できなかったファイルがあります。\nそれらのファイルはリストに残っています。");
-    EXPECT_TRUE(dlg.m_unhandled.empty());
+    EXPECT_TRUE(dlg.m_boxes.empty());
 }
 
 TEST_F(DragOutDragTest, EscDuringTheDragKeepsTheRowsAndDeletesTheCopies)
@@ -358,7 +298,7 @@ TEST_F(DragOutDragTest, EscDuringTheDragKeepsTheRowsAndDeletesTheCopies)
     });
     EXPECT_TRUE(target.m_bEnterFilesExisted);
     EXPECT_EQ(target.m_nDrop, 0);
-    EXPECT_FALSE(Exists(TempFolder() + "ALPHA.txt"));
+    EXPECT_FALSE(FileExists(TempPath() + "ALPHA.txt"));
     EXPECT_EQ(rowsAfter, (std::vector<std::string>{a}));
 }
 
@@ -376,11 +316,11 @@ TEST_F(DragOutDragTest, RefusingReceiverKeepsTheRowsAndDeletesTheCopies)
         Drag(d, target, 0, Ending::Drop);
         rowsAfter = d.Column(0);
     });
-    EXPECT_EQ(target.m_enterPaths, (std::vector<std::string>{TempFolder() + "ALPHA.txt", TempFolder() + "BETA.txt"}));
+    EXPECT_EQ(target.m_enterPaths, (std::vector<std::string>{TempPath() + "ALPHA.txt", TempPath() + "BETA.txt"}));
     EXPECT_TRUE(target.m_bEnterFilesExisted);
     EXPECT_EQ(target.m_nDrop, 0);
-    EXPECT_FALSE(Exists(TempFolder() + "ALPHA.txt"));
-    EXPECT_FALSE(Exists(TempFolder() + "BETA.txt"));
+    EXPECT_FALSE(FileExists(TempPath() + "ALPHA.txt"));
+    EXPECT_FALSE(FileExists(TempPath() + "BETA.txt"));
     EXPECT_EQ(rowsAfter, (std::vector<std::string>{a, b}));
 }
 
@@ -399,7 +339,7 @@ TEST_F(DragOutDragTest, DropOntoTheMainWindowItselfIsRefused)
     });
     EXPECT_TRUE(target.m_bEnterFilesExisted);
     EXPECT_EQ(target.m_nDrop, 0);
-    EXPECT_FALSE(Exists(TempFolder() + "ALPHA.txt"));
+    EXPECT_FALSE(FileExists(TempPath() + "ALPHA.txt"));
     // Neither removed nor taken in again as a new row.
     EXPECT_EQ(rowsAfter, (std::vector<std::string>{a}));
 }

@@ -1,6 +1,6 @@
 // Setting an entry's extension: the dialog's proposal, OK against apply to all,
 // the command's selection rule, the click on the extension column and the context menu.
-#include "tests/ui/main/ExtensionTestHarness.h"
+#include "tests/support/MainDlgHarness.h"
 #include "framework/ResourceString.h"
 #include <map>
 
@@ -23,9 +23,7 @@ struct ShownDialog {
 ShownDialog Inspect(HWND hDlg)
 {
     ShownDialog shown;
-    char szCaption[256] = {};
-    GetWindowTextA(hDlg, szCaption, sizeof szCaption);
-    shown.caption = szCaption;
+    shown.caption = WindowText(hDlg);
     shown.message = DlgItemText(hDlg, IDC_MESSAGE);
     shown.extension = DlgItemText(hDlg, IDC_EXTENSION);
     HWND hEdit = GetDlgItem(hDlg, IDC_EXTENSION);
@@ -51,19 +49,8 @@ CDrivenMainDlg::Handler Answer(const char* pszText, int nButton, ShownDialog* pS
 // Every text of a box: caption first, then its controls.
 Texts BoxTexts(HWND hWnd)
 {
-    Texts texts;
-    char szText[1024] = {};
-    GetWindowTextA(hWnd, szText, sizeof szText);
-    texts.push_back(szText);
-    EnumChildWindows(
-        hWnd,
-        [](HWND hChild, LPARAM lParam) {
-            char sz[1024] = {};
-            GetWindowTextA(hChild, sz, sizeof sz);
-            reinterpret_cast<Texts*>(lParam)->push_back(sz);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    Texts texts = ControlTexts(hWnd);
+    texts.insert(texts.begin(), WindowText(hWnd));
     return texts;
 }
 
@@ -256,11 +243,11 @@ TEST(ExtensionDlgTest, CommandWantsExactlyOneSelectedRow)
         d.Select({});
         d.Expect(record);
         d.Command(ID_EDIT_EXTENSION);
-        CDrivenMainDlg::PumpUntil([&] { return boxes.size() == 1; }, 3000);
+        PumpMessagesUntil([&] { return boxes.size() == 1; }, 3000);
         d.Select({0, 1});
         d.Expect(record);
         d.Command(ID_EDIT_EXTENSION);
-        CDrivenMainDlg::PumpUntil([&] { return boxes.size() == 2; }, 3000);
+        PumpMessagesUntil([&] { return boxes.size() == 2; }, 3000);
         EXPECT_EQ(d.Extensions(), (Texts{"exe", "exe"}));
     });
     ASSERT_EQ(boxes.size(), 2u);
@@ -269,7 +256,7 @@ TEST(ExtensionDlgTest, CommandWantsExactlyOneSelectedRow)
         EXPECT_TRUE(Contains(boxes[i], LoadResString(IDS_SELECT_ONE_FILE)));
         EXPECT_EQ(owners[i], hWndMain);
     }
-    EXPECT_TRUE(dlg.m_unhandled.empty());
+    EXPECT_TRUE(dlg.m_boxes.empty());
 }
 
 // A click of the left button at a point of the list's client area.
@@ -298,8 +285,8 @@ TEST(ExtensionDlgTest, ClickOnTheExtensionColumnOpensTheDialogForThatRow)
     dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({});
         ClickList(d.List(), CellCentre(d.List(), 1, 0));
-        CDrivenMainDlg::PumpUntil([] { return false; }, 300);
-        EXPECT_TRUE(d.m_unhandled.empty()) << "a click on the file name opened a window";
+        PumpMessagesUntil([] { return false; }, 300);
+        EXPECT_TRUE(d.m_boxes.empty()) << "a click on the file name opened a window";
 
         d.Select({});
         bool bAnswered = false;
@@ -308,12 +295,12 @@ TEST(ExtensionDlgTest, ClickOnTheExtensionColumnOpensTheDialogForThatRow)
             bAnswered = true;
         });
         ClickList(d.List(), CellCentre(d.List(), 1, 1));
-        CDrivenMainDlg::PumpUntil([&] { return bAnswered; }, 3000);
-        CDrivenMainDlg::Pump();
+        PumpMessagesUntil([&] { return bAnswered; }, 3000);
+        PumpPendingMessages();
         EXPECT_EQ(d.Extensions(), (Texts{"exe", "cab"}));
     });
     EXPECT_EQ(shown.extension, "dll");
-    EXPECT_TRUE(dlg.m_unhandled.empty());
+    EXPECT_TRUE(dlg.m_boxes.empty());
 }
 
 TEST(ExtensionDlgTest, ContextMenuOpensAtThePointerAndItsCommandsAndHelpReachTheMainWindow)
@@ -351,7 +338,7 @@ TEST(ExtensionDlgTest, ContextMenuOpensAtThePointerAndItsCommandsAndHelpReachThe
             PostMessageA(hBox, WM_COMMAND, IDOK, 0);
         });
         SendMessageA(d.List(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(d.List()), MAKELPARAM(ptAsked.x, ptAsked.y));
-        CDrivenMainDlg::PumpUntil([&] { return !warning.empty(); }, 5000);
+        PumpMessagesUntil([&] { return !warning.empty(); }, 5000);
     });
     EXPECT_EQ(rcMenu.left, ptAsked.x);
     EXPECT_EQ(rcMenu.top, ptAsked.y);
@@ -379,7 +366,7 @@ TEST(ExtensionDlgTest, ContextMenuKeyOpensTheMenuJustInsideTheList)
     });
     EXPECT_EQ(rcMenu.left, ptCorner.x + 5);
     EXPECT_EQ(rcMenu.top, ptCorner.y + 5);
-    EXPECT_TRUE(dlg.m_unhandled.empty());
+    EXPECT_TRUE(dlg.m_boxes.empty());
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // Files entering the list: a folder opened with the command, files and folders
 // dropped on the window, and the file-open dialog, each driven for real.
-#include "tests/ui/main/IntakeTestSupport.h"
+#include "tests/support/MainDlgHarness.h"
 #include <algorithm>
 
 namespace {
 
-using namespace intake_test;
 using Rows = std::vector<std::string>;
 
 const char kPanda[] = "パンダ";  // its last byte is 0x5F
@@ -39,7 +38,7 @@ struct SampleFolder {
         return paths;
     }
 
-    CScratchFolder folder;
+    CTempFolder folder;
 };
 
 TEST(IntakeTest, OpenFolderTakesTheCompressedFilesButNoSubfolder)
@@ -49,11 +48,11 @@ TEST(IntakeTest, OpenFolderTakesTheCompressedFilesButNoSubfolder)
     CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
-        CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, sample.folder.m_strPath); });
+        CBoxDriver driver(d, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, sample.folder.m_strPath); });
         d.Command(ID_FILE_OPENFOLDER);
         driver.Join();
         EXPECT_TRUE(driver.Found());
-        EXPECT_EQ(d.Rows(), sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda}));
+        EXPECT_EQ(d.Column(0), sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda}));
         EXPECT_EQ(queries.m_nRefreshes, nBefore + 1);
         EXPECT_EQ(d.StatusText(0), "3 個のファイル");
     });
@@ -65,7 +64,7 @@ TEST(IntakeTest, CancelledFolderPickerAddsNothingAndDoesNotRefresh)
     CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
-        CBoxDriver driver(d.m_hWnd, &CancelBox);
+        CBoxDriver driver(d, &CancelBox);
         d.Command(ID_FILE_OPENFOLDER);
         driver.Join();
         EXPECT_TRUE(driver.Found());
@@ -90,7 +89,7 @@ TEST(IntakeTest, DroppedFolderGivesItsCompressedEntriesSubfoldersIncluded)
         const int nBefore = queries.m_nRefreshes;
         const HDROP hDrop = MakeDrop({sample.folder.m_strPath});
         Drop(d, hDrop);
-        EXPECT_EQ(d.Rows(), sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda, "SUB.EX_"}));
+        EXPECT_EQ(d.Column(0), sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda, "SUB.EX_"}));
         EXPECT_EQ(queries.m_nRefreshes, nBefore + 1);
         // The window releases the drop block once it is done with it.
         EXPECT_EQ(GlobalSize(hDrop), 0u);
@@ -100,7 +99,7 @@ TEST(IntakeTest, DroppedFolderGivesItsCompressedEntriesSubfoldersIncluded)
 TEST(IntakeTest, DroppedFilesAndFolderAreAddedInDropOrderWithOneRefresh)
 {
     SampleFolder sample;
-    CScratchFolder other;
+    CTempFolder other;
     const std::string text = other.File("B.TXT");
     const std::string compressed = other.File("Z.EX_");
     const std::string system = other.File("SYS.EX_");
@@ -119,10 +118,10 @@ TEST(IntakeTest, DroppedFilesAndFolderAreAddedInDropOrderWithOneRefresh)
         for (const std::string& path : sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda, "SUB.EX_"}))
             expected.push_back(path);
         // A dropped file needs no name rule; a system file or a missing path adds nothing.
-        EXPECT_EQ(d.Rows(), expected);
+        EXPECT_EQ(d.Column(0), expected);
         EXPECT_EQ(queries.m_nRefreshes, nBefore + 1);
-        EXPECT_EQ(d.Cell(0, 1), "特定不可");
-        EXPECT_EQ(d.Cell(1, 1), "exe");
+        EXPECT_EQ(d.CellText(0, 1), "特定不可");
+        EXPECT_EQ(d.CellText(1, 1), "exe");
         EXPECT_EQ(d.StatusText(0), std::to_string(expected.size()) + " 個のファイル");
     });
 }
@@ -138,7 +137,7 @@ TEST(IntakeTest, WideDropBlockGivesTheSameRowsInTheAnsiCodePage)
         for (const std::string& path :
              sample.InFileSystemOrder({"A.EX_", "C.DL_", kPanda, "SUB.EX_", "ソフト.EX_"}))
             expected.push_back(path);
-        EXPECT_EQ(d.Rows(), expected);
+        EXPECT_EQ(d.Column(0), expected);
     });
 }
 
@@ -160,7 +159,7 @@ TEST(IntakeTest, EmptyDropStillRefreshes)
 
 TEST(IntakeTest, ScannedPathsThatAnEntryCannotHoldAreSkipped)
 {
-    CScratchFolder scratch;
+    CTempFolder scratch;
     // A folder whose path is 200 bytes, so that the names below make paths of 259 and 260 bytes.
     const size_t nFolderLength = 200;
     ASSERT_LT(scratch.m_strPath.size() + 2, nFolderLength);
@@ -182,7 +181,7 @@ TEST(IntakeTest, ScannedPathsThatAnEntryCannotHoldAreSkipped)
     CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         Drop(d, MakeDrop({folder, shortName}));
-        EXPECT_EQ(d.Rows(), (Rows{fits, shortName}));
+        EXPECT_EQ(d.Column(0), (Rows{fits, shortName}));
     });
 }
 
@@ -201,17 +200,7 @@ Rows ListedNames(HWND hWndDialog)
 {
     HWND hWndView = FindWindowExA(hWndDialog, nullptr, "SHELLDLL_DefView", nullptr);
     HWND hWndList = hWndView ? FindWindowExA(hWndView, nullptr, "SysListView32", nullptr) : nullptr;
-    Rows names;
-    const int nCount = static_cast<int>(SendMessageA(hWndList, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < nCount; ++i) {
-        char szText[MAX_PATH] = {};
-        LVITEMA item = {};
-        item.pszText = szText;
-        item.cchTextMax = sizeof szText;
-        SendMessageA(hWndList, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-        names.push_back(szText);
-    }
-    return names;
+    return ListColumn(hWndList, 0);
 }
 
 void TypeFileName(HWND hWndDialog, const std::string& name)
@@ -227,7 +216,7 @@ void OpenFile(CDrivenMainDlg& d, const std::string& folder, const std::function<
     char szPrevious[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, szPrevious);
     SetCurrentDirectoryA(folder.c_str());
-    CBoxDriver driver(d.m_hWnd, act);
+    CBoxDriver driver(d, act);
     d.Command(ID_FILE_OPEN);
     driver.Join();
     EXPECT_TRUE(driver.Found());
@@ -247,9 +236,7 @@ TEST(IntakeTest, OpenFileDialogListsCompressedFilesAndAddsTheChosenOne)
         HWND hWndOwner = nullptr;
         OpenFile(d, sample.folder.m_strPath, [&](HWND hWndDialog) {
             hWndOwner = GetWindow(hWndDialog, GW_OWNER);
-            char szTitle[256] = {};
-            GetWindowTextA(hWndDialog, szTitle, sizeof szTitle);
-            title = szTitle;
+            title = WindowText(hWndDialog);
             filter = SelectedFilter(hWndDialog);
             listed = ListedNames(hWndDialog);
             TypeFileName(hWndDialog, "C.DL_");
@@ -261,7 +248,7 @@ TEST(IntakeTest, OpenFileDialogListsCompressedFilesAndAddsTheChosenOne)
         EXPECT_NE(std::find(listed.begin(), listed.end(), "C.DL_"), listed.end());
         EXPECT_EQ(std::find(listed.begin(), listed.end(), "B.TXT"), listed.end());
         EXPECT_EQ(std::find(listed.begin(), listed.end(), "B"), listed.end());
-        EXPECT_EQ(d.Rows(), (Rows{sample.folder.Path("C.DL_")}));
+        EXPECT_EQ(d.Column(0), (Rows{sample.folder.Path("C.DL_")}));
         EXPECT_EQ(queries.m_nRefreshes, nBefore + 1);
         EXPECT_EQ(d.StatusText(0), "1 個のファイル");
     });
@@ -269,13 +256,13 @@ TEST(IntakeTest, OpenFileDialogListsCompressedFilesAndAddsTheChosenOne)
 
 TEST(IntakeTest, OpenFileTakesAMissingNameAndCancelChangesNothing)
 {
-    CScratchFolder folder;
+    CTempFolder folder;
     CCountingQueries queries;
     CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         const int nBefore = queries.m_nRefreshes;
         OpenFile(d, folder.m_strPath, [&](HWND hWndDialog) { TypeFileName(hWndDialog, "NOTTHERE.EX_"); });
-        EXPECT_EQ(d.Rows(), (Rows{folder.Path("NOTTHERE.EX_")}));
+        EXPECT_EQ(d.Column(0), (Rows{folder.Path("NOTTHERE.EX_")}));
         EXPECT_EQ(queries.m_nRefreshes, nBefore + 1);
 
         OpenFile(d, folder.m_strPath, &CancelBox);

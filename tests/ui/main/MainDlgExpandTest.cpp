@@ -1,6 +1,6 @@
 // The main window's expand command and the opening of a row through the temporary folder.
 #include "tests/szdd/SzddWriter.h"
-#include "tests/ui/main/MainDlgTestHarness.h"
+#include "tests/support/MainDlgHarness.h"
 #include <shellapi.h>
 
 namespace {
@@ -14,11 +14,6 @@ std::string ReadAll(const std::string& path)
 {
     std::string bytes;
     return SzddReadFile(path, &bytes) ? bytes : std::string("<no file>");
-}
-
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string Content(int i)
@@ -46,9 +41,9 @@ protected:
 TEST_F(MainDlgExpandTest, SameFolderMarkerExpandsBesideTheSourcesAndRemovesTheRows)
 {
     const auto paths = Make({"A.EX_", "B.tx_", "C.DL_"});
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0, 2});
         d.Click(IDC_EXPAND);
         EXPECT_EQ(d.Column(0), (std::vector<std::string>{paths[1]}));
@@ -58,16 +53,16 @@ TEST_F(MainDlgExpandTest, SameFolderMarkerExpandsBesideTheSourcesAndRemovesTheRo
     EXPECT_TRUE(dlg.m_boxes.empty());
     EXPECT_EQ(ReadAll(m_src.Path("A.exe")), Content(0));
     EXPECT_EQ(ReadAll(m_src.Path("C.dll")), Content(2));
-    EXPECT_FALSE(Exists(m_src.Path("B.txt")));
+    EXPECT_FALSE(FileExists(m_src.Path("B.txt")));
 }
 
 TEST_F(MainDlgExpandTest, DestinationFolderGetsABackslashUnlessItIsADriveRoot)
 {
     const auto paths = Make({"A.EX_", "ZVROOT" + std::to_string(GetCurrentProcessId()) + ".EX_"});
     const std::string rootCopy = "C:\\ZVROOT" + std::to_string(GetCurrentProcessId()) + ".exe";
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.m_strDestination = m_dest.m_strPath;
         d.Select({0});
         d.Click(IDC_EXPAND);
@@ -78,7 +73,7 @@ TEST_F(MainDlgExpandTest, DestinationFolderGetsABackslashUnlessItIsADriveRoot)
     });
     EXPECT_TRUE(dlg.m_boxes.empty());
     EXPECT_EQ(ReadAll(m_dest.Path("A.exe")), Content(0));
-    EXPECT_FALSE(Exists(m_src.Path("A.exe")));
+    EXPECT_FALSE(FileExists(m_src.Path("A.exe")));
     EXPECT_EQ(ReadAll(rootCopy), Content(1));
     DeleteFileA(rootCopy.c_str());
 }
@@ -99,9 +94,9 @@ TEST(MainDlgDestinationPrefixTest, OnlyADriveRootIsUsedAsItStands)
 TEST_F(MainDlgExpandTest, StopsAtAnEntryWithoutExtensionAndLeavesTheRestSelected)
 {
     const auto paths = Make({"A.EX_", "B.QQ_", "C.EX_", "D.EX_"});
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0, 1, 2});
         d.Click(IDC_EXPAND);
         EXPECT_EQ(d.Column(0), (std::vector<std::string>{paths[1], paths[2], paths[3]}));
@@ -112,16 +107,16 @@ TEST_F(MainDlgExpandTest, StopsAtAnEntryWithoutExtensionAndLeavesTheRestSelected
     EXPECT_EQ(dlg.m_boxes[0].caption, kExpandCaption);
     EXPECT_TRUE(dlg.m_boxes[0].HasText(kNoExtensionText));
     EXPECT_EQ(ReadAll(m_src.Path("A.exe")), Content(0));
-    EXPECT_FALSE(Exists(m_src.Path("C.exe")));
+    EXPECT_FALSE(FileExists(m_src.Path("C.exe")));
 }
 
 TEST_F(MainDlgExpandTest, FailedExpansionKeepsItsRowSelectedAndTheOthersGoOn)
 {
     auto paths = Make({"A.EX_", "C.EX_"});
     const std::string missing = m_src.Path("MISSING.EX_");
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {paths[0], missing, missing, paths[1]};
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0, 1, 2, 3});
         d.Click(IDC_EXPAND);
         EXPECT_EQ(d.Column(0), (std::vector<std::string>{missing, missing}));
@@ -138,9 +133,9 @@ TEST_F(MainDlgExpandTest, FailedExpansionKeepsItsRowSelectedAndTheOthersGoOn)
 TEST_F(MainDlgExpandTest, FailureWarningFollowsTheMissingExtensionWarning)
 {
     const auto paths = Make({"B.QQ_"});
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {m_src.Path("MISSING.EX_"), paths[0]};
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0, 1});
         d.Click(IDC_EXPAND);
         EXPECT_EQ(d.RowCount(), 2);
@@ -154,10 +149,10 @@ TEST_F(MainDlgExpandTest, FailureWarningFollowsTheMissingExtensionWarning)
 TEST_F(MainDlgExpandTest, ExpandWithoutSelectionWarns)
 {
     const auto paths = Make({"A.EX_"});
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
     HWND hWndMain = nullptr;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         hWndMain = d.m_hWnd;
         d.Select({});
         d.Command(IDC_EXPAND);
@@ -167,21 +162,19 @@ TEST_F(MainDlgExpandTest, ExpandWithoutSelectionWarns)
     EXPECT_EQ(dlg.m_boxes[0].caption, kExpandCaption);
     EXPECT_TRUE(dlg.m_boxes[0].HasText("展開するファイルが選択されていません。\nファイルを選択してからやり直してください。"));
     EXPECT_EQ(dlg.m_boxes[0].hWndOwner, hWndMain);
-    EXPECT_FALSE(Exists(m_src.Path("A.exe")));
+    EXPECT_FALSE(FileExists(m_src.Path("A.exe")));
 }
 
 TEST_F(MainDlgExpandTest, ActivationExpandsIntoTheTemporaryFolderAndOpensTheCopyEachTime)
 {
     const std::string name = "ZVOPEN" + std::to_string(GetCurrentProcessId());
     const auto paths = Make({"A.EX_", name + ".tx_"});
-    char szTemp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, szTemp);
-    const std::string copy = std::string(szTemp) + name + ".txt";
+    const std::string copy = TempPath() + name + ".txt";
 
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
     std::string firstCopy;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({1});
         d.Activate();
         firstCopy = ReadAll(copy);
@@ -202,13 +195,11 @@ TEST_F(MainDlgExpandTest, DoubleClickOnARowOpensIt)
 {
     const std::string name = "ZVDBL" + std::to_string(GetCurrentProcessId());
     const auto paths = Make({name + ".EX_"});
-    char szTemp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, szTemp);
-    const std::string copy = std::string(szTemp) + name + ".exe";
+    const std::string copy = TempPath() + name + ".exe";
 
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         RECT rc = {};
         rc.left = LVIR_LABEL;
         ASSERT_TRUE(SendMessageA(d.List(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc)));
@@ -217,7 +208,7 @@ TEST_F(MainDlgExpandTest, DoubleClickOnARowOpensIt)
         SendMessageA(d.List(), WM_LBUTTONUP, 0, at);
         SendMessageA(d.List(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
         SendMessageA(d.List(), WM_LBUTTONUP, 0, at);
-        CScriptedMainDlg::PumpMessages();
+        PumpPendingMessages();
     });
     EXPECT_EQ(dlg.m_opened, (std::vector<std::string>{copy}));
     DeleteFileA(copy.c_str());
@@ -229,15 +220,13 @@ TEST_F(MainDlgExpandTest, PlainDoubleClickNoticeOpensTheRowOnlyWhereTheListSends
 {
     const std::string name = "ZVOLD" + std::to_string(GetCurrentProcessId());
     const auto paths = Make({name + ".EX_"});
-    char szTemp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, szTemp);
-    const std::string copy = std::string(szTemp) + name + ".exe";
+    const std::string copy = TempPath() + name + ".exe";
 
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
     bool bOpensOnDoubleClick = true;
     size_t nOpenedByNewerList = 0;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         const auto doubleClick = [&] {
             NMITEMACTIVATE notify = {};
             notify.hdr.hwndFrom = d.List();
@@ -262,9 +251,9 @@ TEST_F(MainDlgExpandTest, PlainDoubleClickNoticeOpensTheRowOnlyWhereTheListSends
 
 TEST_F(MainDlgExpandTest, ActivationThatCannotExpandWarnsAndOpensNothing)
 {
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {m_src.Path("MISSING.EX_")};
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0});
         d.Activate();
         EXPECT_EQ(d.RowCount(), 1);
@@ -276,11 +265,11 @@ TEST_F(MainDlgExpandTest, ActivationThatCannotExpandWarnsAndOpensNothing)
 }
 
 // Runs the window on the files and activates the first row; returns the copy's path.
-std::string ActivateFirstRow(CScriptedMainDlg& dlg, const std::vector<std::string>& paths)
+std::string ActivateFirstRow(CDrivenMainDlg& dlg, const std::vector<std::string>& paths)
 {
     dlg.m_arrStartFiles = paths;
     std::string copy;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0});
         d.Activate();
         copy = d.m_apFiles[0]->m_szOutputPath;
@@ -297,7 +286,7 @@ void ExpectOneOpenFailedWarning(const std::vector<SeenBox>& boxes)
 
 TEST_F(MainDlgExpandTest, ActivationOfATypeNoProgramClaimsOffersTheSystemsOpenWith)
 {
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_nOpenResult = SE_ERR_NOASSOC;
     const std::string copy = ActivateFirstRow(dlg, Make({"ZVNOASSOC" + std::to_string(GetCurrentProcessId()) + ".tx_"}));
     EXPECT_EQ(dlg.m_opened, (std::vector<std::string>{copy}));
@@ -308,7 +297,7 @@ TEST_F(MainDlgExpandTest, ActivationOfATypeNoProgramClaimsOffersTheSystemsOpenWi
 
 TEST_F(MainDlgExpandTest, ActivationWarnsWhenNoProgramClaimsTheTypeAndTheSystemOffersNoOpenWith)
 {
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_nOpenResult = SE_ERR_NOASSOC;
     dlg.m_bOpenWithOffered = false;
     const std::string copy = ActivateFirstRow(dlg, Make({"ZVNOCHOICE" + std::to_string(GetCurrentProcessId()) + ".tx_"}));
@@ -324,9 +313,9 @@ TEST_F(MainDlgExpandTest, ActivationWarnsOnEveryOtherFailureOfTheOpenWithoutOffe
     const auto paths = Make({"ZVOPENFAIL" + std::to_string(GetCurrentProcessId()) + ".tx_"});
     // 32 is the last value that means failure.
     const std::vector<INT_PTR> failures = {0, SE_ERR_FNF, SE_ERR_ACCESSDENIED, SE_ERR_DDEFAIL, SE_ERR_DLLNOTFOUND};
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({0});
         for (INT_PTR nFailure : failures) {
             d.m_nOpenResult = nFailure;
@@ -342,7 +331,7 @@ TEST_F(MainDlgExpandTest, ActivationWarnsOnEveryOtherFailureOfTheOpenWithoutOffe
 }
 
 // The main window with the real shell calls behind activation.
-class CRealShellMainDlg : public CScriptedMainDlg {
+class CRealShellMainDlg : public CDrivenMainDlg {
 protected:
     INT_PTR OpenWithShell(const char* pszPath) override { return CMainDlg::OpenWithShell(pszPath); }
     bool OfferOpenWith(const char* pszPath) override { return CMainDlg::OfferOpenWith(pszPath); }
@@ -416,9 +405,9 @@ TEST_F(MainDlgExpandTest, UnclaimedTypeGoesToTheOpenWithThatTheSystemRegisters)
 TEST_F(MainDlgExpandTest, ActivationWithoutSelectionDoesNothing)
 {
     const auto paths = Make({"A.EX_"});
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = paths;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({});
         d.Activate();
     });

@@ -2,7 +2,7 @@
 #include "tests/support/TestDialog.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
-#include "tests/ui/main/MainDlgTestHarness.h"
+#include "tests/support/MainDlgHarness.h"
 
 #include <cstdio>
 
@@ -32,11 +32,11 @@ TEST(MainDlgTest, ListsTheStartFilesWithTheirSizesAndRatios)
     WriteSizedFile(large, 120000000, 60000000);
     WriteSizedFile(unknown, 3, 20);
 
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {small, large, unknown, missing, small};
     std::vector<Cells> rows;
     std::string destinationCaption;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         for (int i = 0; i < d.RowCount(); ++i)
             rows.push_back(d.Row(i));
         destinationCaption = d.m_btnDestination.GetWindowText();
@@ -68,10 +68,10 @@ TEST(MainDlgTest, ListsKwajAndShortHeaderFilesWithTheirOwnSizesAndARecordedExten
     ASSERT_TRUE(SzddWriteFile(kwaj, KwajCompress(text, 3, noLength)));
     ASSERT_TRUE(SzddWriteFile(variant, ShortSzddCompress(text)));
 
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {kwaj, variant};
     std::vector<Cells> rows;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         for (int i = 0; i < d.RowCount(); ++i)
             rows.push_back(d.Row(i));
     });
@@ -91,8 +91,8 @@ TEST(MainDlgTest, ListsKwajAndShortHeaderFilesWithTheirOwnSizesAndARecordedExten
 
 TEST(MainDlgTest, SetsUpColumnsStylesIconsAndTheSystemMenu)
 {
-    CScriptedMainDlg dlg;
-    dlg.Run([](CScriptedMainDlg& d) {
+    CDrivenMainDlg dlg;
+    dlg.Run([](CDrivenMainDlg& d) {
         const char* const titles[] = {"ファイル名", "拡張子", "展開前のサイズ", "展開後のサイズ", "圧縮率"};
         const int widths[] = {250, 80, 100, 100, 60};
         const int formats[] = {LVCFMT_LEFT, LVCFMT_CENTER, LVCFMT_RIGHT, LVCFMT_RIGHT, LVCFMT_RIGHT};
@@ -131,7 +131,7 @@ TEST(MainDlgTest, SetsUpColumnsStylesIconsAndTheSystemMenu)
 TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
 {
     CTempFolder folder;
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     std::vector<std::string> paths;
     for (int i = 0; i < 6; ++i) {
         paths.push_back(folder.Path("F" + std::to_string(i) + ".EX_"));
@@ -148,7 +148,7 @@ TEST(MainDlgTest, RemoveTakesOutExactlyTheSelectedRowsAndKeepsEveryRowsIcon)
     paths[4] = szProgram;
     dlg.m_arrStartFiles = paths;
 
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         ASSERT_EQ(d.RowCount(), 6);
         std::vector<int> images;
         for (int i = 0; i < 6; ++i)
@@ -215,10 +215,10 @@ TEST(MainDlgTest, DoubleClickedButtonsRunTheirCommandOnce)
     ASSERT_TRUE(SzddWriteCompressedFile(second, "second"));
 
     for (int nButton : {IDC_REMOVE, IDC_EXPAND}) {
-        CScriptedMainDlg dlg;
+        CDrivenMainDlg dlg;
         dlg.m_arrStartFiles = {first, second};
         std::vector<std::string> rows;
-        dlg.Run([&](CScriptedMainDlg& d) {
+        dlg.Run([&](CDrivenMainDlg& d) {
             d.Select({0});
             DoubleClick(d.GetDlgItem(nButton));
             rows = d.Column(0);
@@ -237,10 +237,10 @@ TEST(MainDlgTest, RemoveWithoutSelectionWarnsAndKeepsTheList)
     CTempFolder folder;
     const std::string path = folder.Path("A.EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(path, "a"));
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {path};
     int nRows = -1;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         d.Select({});
         d.Click(IDC_REMOVE);
         nRows = d.RowCount();
@@ -252,7 +252,7 @@ TEST(MainDlgTest, RemoveWithoutSelectionWarnsAndKeepsTheList)
 }
 
 // The main window, with a record of the edited labels that the list offered it.
-class CLabelWatchingDlg : public CScriptedMainDlg {
+class CLabelWatchingDlg : public CDrivenMainDlg {
 public:
     std::vector<std::string> m_offered;
 
@@ -262,7 +262,7 @@ protected:
         const auto* pInfo = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
         if (pInfo->hdr.code == LVN_ENDLABELEDIT && pInfo->item.pszText)
             m_offered.push_back(pInfo->item.pszText);
-        return CScriptedMainDlg::OnNotify(wParam, lParam, pResult);
+        return CDrivenMainDlg::OnNotify(wParam, lParam, pResult);
     }
 };
 
@@ -274,7 +274,7 @@ TEST(MainDlgTest, EditedLabelNeverReplacesThePath)
     CLabelWatchingDlg dlg;
     dlg.m_arrStartFiles = {path};
     std::vector<std::string> texts;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         // The two ways in which the list offers an edited label: Enter, and the focus moving away.
         for (int nEnding = 0; nEnding < 2; ++nEnding) {
             SetFocus(d.List());
@@ -285,7 +285,7 @@ TEST(MainDlgTest, EditedLabelNeverReplacesThePath)
                 SendMessageA(hEdit, WM_KEYDOWN, VK_RETURN, 0);
             else
                 SetFocus(d.m_btnExpand.m_hWnd);
-            CScriptedMainDlg::PumpMessages();
+            PumpPendingMessages();
             EXPECT_FALSE(IsWindow(hEdit));
             texts.push_back(d.CellText(0, 0));
         }
@@ -297,9 +297,9 @@ TEST(MainDlgTest, EditedLabelNeverReplacesThePath)
 
 TEST(MainDlgTest, SystemMenuIdsSixteenToThirtyOneAndTheHelpMenuOpenTheAboutBox)
 {
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     HWND hWndMain = nullptr;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         hWndMain = d.m_hWnd;
         for (UINT nID = 16; nID <= 31; ++nID)
             SendMessageA(d.m_hWnd, WM_SYSCOMMAND, nID, 0);
@@ -316,17 +316,17 @@ TEST(MainDlgTest, SystemMenuIdsSixteenToThirtyOneAndTheHelpMenuOpenTheAboutBox)
 TEST(MainDlgTest, ExitOkCancelAndTheCloseBoxEndTheDialogWithTheirResults)
 {
     struct Case {
-        std::function<void(CScriptedMainDlg&)> end;
+        std::function<void(CDrivenMainDlg&)> end;
         INT_PTR nResult;
     };
     const Case cases[] = {
-        {[](CScriptedMainDlg& d) { d.Command(ID_APP_EXIT); }, 0},
-        {[](CScriptedMainDlg& d) { d.Command(IDOK); }, IDOK},
-        {[](CScriptedMainDlg& d) { d.Command(IDCANCEL); }, IDCANCEL},
-        {[](CScriptedMainDlg& d) { SendMessageA(d.m_hWnd, WM_CLOSE, 0, 0); }, IDCANCEL},
+        {[](CDrivenMainDlg& d) { d.Command(ID_APP_EXIT); }, 0},
+        {[](CDrivenMainDlg& d) { d.Command(IDOK); }, IDOK},
+        {[](CDrivenMainDlg& d) { d.Command(IDCANCEL); }, IDCANCEL},
+        {[](CDrivenMainDlg& d) { SendMessageA(d.m_hWnd, WM_CLOSE, 0, 0); }, IDCANCEL},
     };
     for (const Case& c : cases) {
-        CScriptedMainDlg dlg;
+        CDrivenMainDlg dlg;
         EXPECT_EQ(dlg.Run(c.end), c.nResult);
         EXPECT_TRUE(dlg.m_boxes.empty());
     }
@@ -337,10 +337,10 @@ TEST(MainDlgTest, ClosingFreesEveryEntryAndTheImageList)
     CTempFolder folder;
     const std::string path = folder.Path("A.EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(path, "a"));
-    CScriptedMainDlg dlg;
+    CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {path, path, folder.Path("GONE.EX_")};
     size_t nEntries = 0;
-    dlg.Run([&](CScriptedMainDlg& d) {
+    dlg.Run([&](CDrivenMainDlg& d) {
         nEntries = d.m_apFiles.size();
         EXPECT_NE(d.m_pImageList, nullptr);
     });

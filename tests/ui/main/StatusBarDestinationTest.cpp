@@ -1,11 +1,10 @@
 // Choosing the destination folder with the real folder picker, and going back
 // to expanding beside the compressed files.
 #include "tests/szdd/SzddWriter.h"
-#include "tests/ui/main/IntakeTestSupport.h"
+#include "tests/support/MainDlgHarness.h"
 
 namespace {
 
-using namespace intake_test;
 
 const char kContent[] = "the expanded bytes of a file that went to the chosen folder";
 
@@ -17,8 +16,8 @@ bool ReadsBack(const std::string& path, const std::string& expected)
 
 TEST(StatusBarDestinationTest, BrowsedFolderBecomesCaptionDriveAndExpandTarget)
 {
-    CScratchFolder sources;
-    CScratchFolder target;
+    CTempFolder sources;
+    CTempFolder target;
     const std::string source = sources.Path("SETUP.EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(source, kContent));
     CCountingQueries queries;
@@ -28,7 +27,7 @@ TEST(StatusBarDestinationTest, BrowsedFolderBecomesCaptionDriveAndExpandTarget)
         SendMessageA(d.m_hWndStatus, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>("stale"));
         const int nBefore = queries.m_nRefreshes;
         {
-            CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, target.m_strPath); });
+            CBoxDriver driver(d, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, target.m_strPath); });
             d.Command(IDC_BROWSE_DEST);
             driver.Join();
             EXPECT_TRUE(driver.Found());
@@ -50,7 +49,7 @@ TEST(StatusBarDestinationTest, BrowsedFolderBecomesCaptionDriveAndExpandTarget)
 
 TEST(StatusBarDestinationTest, ADriveRootIsUsedAsItsOwnPrefix)
 {
-    CScratchFolder sources;
+    CTempFolder sources;
     const std::string name = "ZV" + std::to_string(GetCurrentProcessId() % 100000);
     const std::string source = sources.Path(name + ".EX_");
     ASSERT_TRUE(SzddWriteCompressedFile(source, kContent));
@@ -59,7 +58,7 @@ TEST(StatusBarDestinationTest, ADriveRootIsUsedAsItsOwnPrefix)
     CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {source};
     dlg.Run([&](CDrivenMainDlg& d) {
-        CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, root); });
+        CBoxDriver driver(d, [&](HWND hWndPicker) { ChooseFolder(hWndPicker, root); });
         d.Command(IDC_BROWSE_DEST);
         driver.Join();
         EXPECT_EQ(d.m_strDestination, root);
@@ -83,19 +82,11 @@ TEST(StatusBarDestinationTest, CancelledPickerChangesNothing)
         const int nBefore = queries.m_nRefreshes;
         std::string title;
         HWND hWndOwner = nullptr;
-        CBoxDriver driver(d.m_hWnd, [&](HWND hWndPicker) {
+        CBoxDriver driver(d, [&](HWND hWndPicker) {
             hWndOwner = GetWindow(hWndPicker, GW_OWNER);
             // The title string sits in a static of the picker.
-            EnumChildWindows(
-                hWndPicker,
-                [](HWND hWnd, LPARAM lParam) -> BOOL {
-                    char szText[256] = {};
-                    GetWindowTextA(hWnd, szText, sizeof szText);
-                    if (lstrcmpA(szText, "展開先フォルダを指定してください。") == 0)
-                        *reinterpret_cast<std::string*>(lParam) = szText;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&title));
+            if (HWND hWndTitle = FindChildWithText(hWndPicker, "展開先フォルダを指定してください。"))
+                title = WindowText(hWndTitle);
             CancelBox(hWndPicker);
         });
         d.Command(IDC_BROWSE_DEST);

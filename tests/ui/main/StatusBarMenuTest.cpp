@@ -1,11 +1,10 @@
 // The main window's status bar: its parts and texts, the help line while a menu
 // is open, and the drive it reports.
-#include "tests/ui/main/IntakeTestSupport.h"
+#include "tests/support/MainDlgHarness.h"
 #include "framework/ResourceString.h"
 
 namespace {
 
-using namespace intake_test;
 using Parts = std::vector<int>;
 
 const char kOpenFileHelp[] = "既存の圧縮ファイルをオープンします。";
@@ -22,7 +21,7 @@ std::string WindowsDriveLetter()
 
 TEST(StatusBarMenuTest, CreatesTheStatusWindowWithCountAndDriveOfTheWindowsFolder)
 {
-    CScratchFolder folder;
+    CTempFolder folder;
     CDrivenMainDlg dlg;
     dlg.Run([&](CDrivenMainDlg& d) {
         ASSERT_TRUE(IsWindow(d.m_hWndStatus));
@@ -62,7 +61,7 @@ TEST(StatusBarMenuTest, CreatesTheStatusWindowWithCountAndDriveOfTheWindowsFolde
 
 TEST(StatusBarMenuTest, CountsTheStartFilesAndReportsTheDestinationDriveRoot)
 {
-    CScratchFolder folder;
+    CTempFolder folder;
     CCountingQueries queries;
     queries.FakeDrive(1048576ull * 1024, 2097152ull * 1024);
     CDrivenMainDlg dlg;
@@ -105,7 +104,7 @@ TEST(StatusBarMenuTest, ReplacesTheDriveIconAndDestroysTheOneItShowedAndTheLastW
 
 TEST(StatusBarMenuTest, ShowsTheHelpOfTheItemUnderTheCursorWhileAMenuIsOpen)
 {
-    CScratchFolder folder;
+    CTempFolder folder;
     CDrivenMainDlg dlg;
     dlg.m_arrStartFiles = {folder.File("A.EX_"), folder.File("B.EX_")};
     dlg.Run([&](CDrivenMainDlg& d) {
@@ -171,19 +170,11 @@ LRESULT CALLBACK LogStatus(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(g_pLog->pfnPrevious, hWnd, msg, wParam, lParam);
 }
 
-void PressKey(WORD wVk, bool bUp)
-{
-    INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = wVk;
-    input.ki.dwFlags = bUp ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof input);
-}
-
 TEST(StatusBarMenuTest, FollowsTheRealMenuOpenedFromTheKeyboard)
 {
     StatusLog log;
-    CDrivenMainDlg dlg;
+    // The menu is the keyboard's, from a thread of the test.
+    CDrivenMainDlg dlg(CDrivenMainDlg::kLeaveBoxes);
     std::vector<std::string> seenWhileOpen;
     dlg.Run([&](CDrivenMainDlg& d) {
         g_pLog = &log;
@@ -198,31 +189,28 @@ TEST(StatusBarMenuTest, FollowsTheRealMenuOpenedFromTheKeyboard)
         const HWND hWndStatus = d.m_hWndStatus;
         CTestThread keys([&] {
             auto waitFor = [&](const std::string& text) {
-                for (int i = 0; i < 250; ++i) {
-                    if (StatusText(hWndStatus, 0) == text)
-                        return true;
-                    Sleep(20);
-                }
+                if (WaitFor([&] { return StatusText(hWndStatus, 0) == text; }))
+                    return true;
                 seenWhileOpen.push_back("missed:" + text + " got:" + StatusText(hWndStatus, 0));
                 return false;
             };
-            PressKey(VK_MENU, false);
-            PressKey('F', false);
-            PressKey('F', true);
-            PressKey(VK_MENU, true);
+            SendKey(VK_MENU, false);
+            SendKey('F', false);
+            SendKey('F', true);
+            SendKey(VK_MENU, true);
             if (waitFor(kOpenFileHelp)) {
                 seenWhileOpen.push_back("parts:" + std::to_string(StatusParts(hWndStatus)[0]));
-                PressKey(VK_DOWN, false);
-                PressKey(VK_DOWN, true);
+                SendKey(VK_DOWN, false);
+                SendKey(VK_DOWN, true);
                 waitFor(kOpenFolderHelp);
             }
-            PressKey(VK_ESCAPE, false);
-            PressKey(VK_ESCAPE, true);
-            PressKey(VK_ESCAPE, false);
-            PressKey(VK_ESCAPE, true);
+            SendKey(VK_ESCAPE, false);
+            SendKey(VK_ESCAPE, true);
+            SendKey(VK_ESCAPE, false);
+            SendKey(VK_ESCAPE, true);
             bDone = true;
         });
-        const bool bFinished = PumpUntil([&] { return bDone.load() && d.StatusParts()[0] == 100; }, 15000);
+        const bool bFinished = PumpMessagesUntil([&] { return bDone.load() && d.StatusParts()[0] == 100; }, 15000);
         if (!bFinished)
             EndMenu();
         keys.join();
