@@ -82,6 +82,26 @@ TEST_F(CtrlRun, WithoutNamesAsksAndThenEndsWithZero)
     EXPECT_TRUE(e2e::ListFolder(m_folder.Path()).empty());
 }
 
+// Whether a control of the window shows the text (letters in any case).
+bool ShowsText(HWND hWnd, const std::string& text)
+{
+    struct Search {
+        const std::string& text;
+        bool bFound;
+    } search{text, false};
+    EnumChildWindows(
+        hWnd,
+        [](HWND hWndChild, LPARAM lParam) -> BOOL {
+            Search* pSearch = reinterpret_cast<Search*>(lParam);
+            char szText[MAX_PATH] = {};
+            GetWindowTextA(hWndChild, szText, sizeof szText);
+            pSearch->bFound = lstrcmpiA(szText, pSearch->text.c_str()) == 0;
+            return !pSearch->bFound;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.bFound;
+}
+
 // Selects a folder in another process's browse dialog: the path has to be in that
 // process's memory for the dialog to read it.
 bool SelectFolderInDialogOf(DWORD dwProcessId, HWND hWndDialog, const std::string& folder)
@@ -128,7 +148,14 @@ TEST_F(CtrlRun, ChosenFolderReceivesEveryFile)
             HWND hWndTree = FindWindowExA(hWndQuestion, nullptr, "SysTreeView32", nullptr);
             return hWndTree && SendMessageA(hWndTree, TVM_GETNEXTITEM, TVGN_ROOT, 0) != 0;
         })) << "the folder question never filled its tree";
-        ASSERT_TRUE(SelectFolderInDialogOf(m_process.Id(), hWndQuestion, target.Path()));
+        // The tree may still move to the selection it opened with and undo ours; the status
+        // line shows the selected folder's path once the tree is really on it.
+        bool bSelected = false;
+        for (int nTry = 0; nTry < 5 && !bSelected; ++nTry) {
+            ASSERT_TRUE(SelectFolderInDialogOf(m_process.Id(), hWndQuestion, target.Path()));
+            bSelected = e2e::WaitUntil([&] { return ShowsText(hWndQuestion, target.Path()); }, 2000);
+        }
+        ASSERT_TRUE(bSelected) << "the folder question never showed the chosen folder";
         PostMessageA(hWndQuestion, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(hWndQuestion, IDOK)));
         ASSERT_TRUE(m_process.Wait()) << "the program did not end after the folder was chosen";
