@@ -125,7 +125,8 @@ TEST_F(FlatButtonHoverTest, ClickStaysHotAndAnotherWindowsCaptureIsLeftAlone)
 {
     Enter();
     SendLeftButton(true);
-    PumpMessagesUntil([] { return false; }, 100);
+    ASSERT_TRUE(PumpMessagesUntil(
+        [&] { return (SendMessageA(m_first.m_hWnd, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0; }));
     SendLeftButton(false);
     ASSERT_TRUE(PumpMessagesUntil([&] { return m_dialog->m_nOkCount == 1; }));
     EXPECT_TRUE(m_first.IsHot());

@@ -210,7 +210,7 @@ protected:
         CTestThread input([&run] { run(); });
         const bool bFinished = PumpMessagesUntil([&] { return run.bDone.load(); }, 15000);
         input.join();
-        PumpMessagesUntil([] { return false; }, 300);
+        PumpPendingMessages();
         EXPECT_TRUE(bFinished);
         EXPECT_TRUE(run.bReachedTarget) << "the drag never reached the target window";
         EXPECT_EQ(GetCapture(), nullptr);
