@@ -55,6 +55,7 @@ public:
     HWND m_hWndSeen = nullptr;
     std::string m_strStatusShown;
     bool m_bEnded = false;
+    int m_nReselections = 0;
 
 protected:
     void OnInitialized() override
@@ -70,8 +71,14 @@ protected:
         CFolderPicker::OnSelChanged(pidl);
         TrySetters();
         char szPath[MAX_PATH] = {};
-        if (m_bEnded || !SHGetPathFromIDListA(pidl, szPath) || lstrcmpiA(szPath, m_strTarget.c_str()) != 0)
+        if (m_bEnded)
             return;
+        if (!SHGetPathFromIDListA(pidl, szPath) || lstrcmpiA(szPath, m_strTarget.c_str()) != 0) {
+            // The dialog's own start-up may move the selection after ours; ask again.
+            if (m_nReselections++ < 5)
+                PostMessageA(m_hWndDialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(m_strTarget.c_str()));
+            return;
+        }
         m_strStatusShown = StaticShowing(m_hWndDialog, m_strTarget);
         m_bEnded = true;
         PostMessageA(m_hWndDialog, WM_COMMAND, m_bConfirm ? IDOK : IDCANCEL, 0);
@@ -137,6 +144,7 @@ TEST(FolderPickerTest, CancelKeepsThePathOfTheEarlierRun)
     picker.m_strTarget = second.m_strPath;
     picker.m_bConfirm = false;
     picker.m_bEnded = false;
+    picker.m_nReselections = 0;
     CDialogWatchdog watchdog(kWatchdogMs);
     EXPECT_FALSE(picker.Browse());
     EXPECT_FALSE(watchdog.Fired());
