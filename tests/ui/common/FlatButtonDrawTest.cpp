@@ -285,7 +285,7 @@ TEST_F(FlatButtonDrawTest, FlatLookDrawsNoFocusRectangleUnlessAskedTo)
     const auto focused = Render(ODS_FOCUS);
     EXPECT_FALSE(focused->SameAs(*rest));
     // The dotted rectangle runs 3 pixels inside the edge.
-    const int w = m_rcItem.right, h = m_rcItem.bottom;
+    const int w = m_rcItem.right;
     EXPECT_GT(focused->Count(RECT{3, 3, w - 3, 4}, kFace), 0);
     EXPECT_LT(focused->Count(RECT{3, 3, w - 3, 4}, kFace), w - 6);
 }
