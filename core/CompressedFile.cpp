@@ -78,6 +78,34 @@ uint32_t ExpandedSize(platform::File& file, int64_t nFileSize) {
     return n < 0 ? 0 : static_cast<uint32_t>(static_cast<uint64_t>(n) & 0xFFFFFFFFu);
 }
 
+// Puts the extension that a KWAJ header records (lower case) into szExt; false, szExt
+// unchanged, when the file records none.
+bool TakeRecordedExtension(platform::File& file, char (&szExt)[CCompressedFile::kMaxExt]) {
+    uint8_t abSignature[lz::kSignatureSize];
+    size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
+    lz::KwajHeader header;
+    if (lz::DetectFormat(abSignature, nGot) != lz::Format::kKwaj || !ReadKwajHeader(file, &header) ||
+        header.szExt[0] == '\0')
+        return false;
+    static_assert(sizeof header.szExt <= CCompressedFile::kMaxExt, "a recorded extension fits the entry");
+    std::memcpy(szExt, header.szExt, sizeof header.szExt);
+    mbcs::LowerCase(szExt);
+    return true;
+}
+
+// Both sizes of a file opened for reading, or of none (null: it could not be opened).
+void SizesOfOpenFile(platform::File* pFile, uint32_t* pnCompressed, uint32_t* pnExpanded) {
+    uint32_t nCompressed = kSizeUnknown;
+    uint32_t nExpanded = 0;
+    if (pFile) {
+        const int64_t nSize = pFile->Size();
+        if (nSize >= 0) nCompressed = static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
+        nExpanded = ExpandedSize(*pFile, nSize);
+    }
+    if (pnCompressed) *pnCompressed = nCompressed;
+    if (pnExpanded) *pnExpanded = nExpanded;
+}
+
 }  // namespace
 
 CCompressedFile::CCompressedFile(const char* pszPath) : m_nLzHandle(0) {
@@ -114,25 +142,8 @@ const char* CCompressedFile::CompressedExtension() const {
 }
 
 bool CCompressedFile::GuessExtensionFromHeader() {
-    char szExt[kMaxExt];
-    if (!RecordedExtension(szExt)) return false;
-    std::memcpy(m_szExt, szExt, sizeof szExt);
-    return true;
-}
-
-bool CCompressedFile::RecordedExtension(char (&szExt)[kMaxExt]) const {
     platform::File file;
-    if (m_szPath[0] == '\0' || !file.OpenRead(m_szPath)) return false;
-    uint8_t abSignature[lz::kSignatureSize];
-    size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
-    lz::KwajHeader header;
-    if (lz::DetectFormat(abSignature, nGot) != lz::Format::kKwaj || !ReadKwajHeader(file, &header) ||
-        header.szExt[0] == '\0')
-        return false;
-    static_assert(sizeof header.szExt <= kMaxExt, "a recorded extension fits the entry");
-    std::memcpy(szExt, header.szExt, sizeof header.szExt);
-    mbcs::LowerCase(szExt);
-    return true;
+    return m_szPath[0] != '\0' && file.OpenRead(m_szPath) && TakeRecordedExtension(file, m_szExt);
 }
 
 uint32_t CCompressedFile::GetSize(bool bCompressed) const {
@@ -143,16 +154,16 @@ uint32_t CCompressedFile::GetSize(bool bCompressed) const {
 }
 
 void CCompressedFile::GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const {
-    uint32_t nCompressed = kSizeUnknown;
-    uint32_t nExpanded = 0;
     platform::File file;
-    if (m_szPath[0] != '\0' && file.OpenRead(m_szPath)) {
-        const int64_t nSize = file.Size();
-        if (nSize >= 0) nCompressed = static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
-        nExpanded = ExpandedSize(file, nSize);
-    }
-    if (pnCompressed) *pnCompressed = nCompressed;
-    if (pnExpanded) *pnExpanded = nExpanded;
+    const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
+    SizesOfOpenFile(bOpen ? &file : nullptr, pnCompressed, pnExpanded);
+}
+
+void CCompressedFile::ReadHeader(uint32_t* pnCompressed, uint32_t* pnExpanded) {
+    platform::File file;
+    const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
+    if (bOpen) TakeRecordedExtension(file, m_szExt);
+    SizesOfOpenFile(bOpen ? &file : nullptr, pnCompressed, pnExpanded);
 }
 
 bool CCompressedFile::RestoreExtensionFromHeader() {

@@ -51,6 +51,8 @@ public:
     // Both sizes through one open of the file: the values GetSize(true) and GetSize(false)
     // give (0xFFFFFFFF and 0 when the file cannot be opened). Either pointer may be null.
     void GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const;
+    // GuessExtensionFromHeader and GetSizes through one open of the file, as a new row needs.
+    void ReadHeader(uint32_t* pnCompressed, uint32_t* pnExpanded);
     // Writes the expanded file beside the source (empty prefix) or under the prefix,
     // a folder that already ends in a backslash. False when no complete file was written;
     // an existing target is then left as it was and m_szOutputPath is empty.
@@ -80,6 +82,4 @@ private:
         return false;
     }
     bool WriteExpanded(const std::string& strName, Existing eExisting);
-    // The extension a KWAJ header records, lower case; false when there is none.
-    bool RecordedExtension(char (&szExt)[kMaxExt]) const;
 };

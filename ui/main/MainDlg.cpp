@@ -224,8 +224,10 @@ void CMainDlg::InsertColumns()
 void CMainDlg::AddFile(const char* pszPath)
 {
     m_apFiles.push_back(std::make_unique<CCompressedFile>(pszPath));
-    m_apFiles.back()->GuessExtensionFromHeader();
-    const CCompressedFile& file = *m_apFiles.back();
+    CCompressedFile& file = *m_apFiles.back();
+    uint32_t nCompressed = 0;
+    uint32_t nExpanded = 0;
+    file.ReadHeader(&nCompressed, &nExpanded);
 
     const int nImage = m_icons.ImageFor(m_pImageList, pszPath);
     const HWND hWndList = m_lstFiles.m_hWnd;
@@ -240,9 +242,6 @@ void CMainDlg::AddFile(const char* pszPath)
 
     SetSubItemText(hWndList, nRow, kColumnExtension, file.m_szExt[0] ? file.m_szExt : "特定不可");
 
-    uint32_t nCompressed = 0;
-    uint32_t nExpanded = 0;
-    file.GetSizes(&nCompressed, &nExpanded);
     char szText[64];
     std::snprintf(szText, sizeof szText, "%d Byte", static_cast<int>(nCompressed));
     SetSubItemText(hWndList, nRow, kColumnCompressedSize, szText);
