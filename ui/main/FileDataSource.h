@@ -2,6 +2,7 @@
 // into the temporary folder when a receiver asks, and handed over as dropped files.
 #pragma once
 #include "framework/OleDataSource.h"
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,25 +10,25 @@ class CCompressedFile;
 
 class CFileDataSource : public COleDataSource {
 public:
-    CFileDataSource() = default;
-    ~CFileDataSource() override = default;
+    CFileDataSource();
+    ~CFileDataSource() override;
 
-    // Expands every entry anew and hands out a new drop-file block listing the files that
-    // were written. Declined (false) for any format but CF_HDROP, for a block of the
+    // Takes a dragged row's entry, in ascending row order: copies what its expansion and
+    // the clean-up need (path, extension, the file its last expansion wrote).
+    void AddFile(const CCompressedFile& file);
+    // Expands every dragged file anew and hands out a new drop-file block listing the files
+    // that were written. Declined (false) for any format but CF_HDROP, for a block of the
     // receiver's own, and when no file could be written.
     bool RenderDropFiles(const FORMATETC* pFormatEtc, HGLOBAL* phGlobal);
-    // A DROPFILES block (movable, zero-filled) listing the entries' output paths in order.
-    static HGLOBAL BuildDropFiles(const std::vector<CCompressedFile*>& arrFiles);
-    // Whether the last block handed out listed the entry's file.
-    bool WasDelivered(const CCompressedFile* pFile) const;
+    // A DROPFILES block (movable, zero-filled) listing the paths in order.
+    static HGLOBAL BuildDropFiles(const std::vector<std::string>& arrPaths);
+    // Whether the last block handed out listed the file of this row's entry, a live one.
+    bool WasDelivered(const CCompressedFile& file) const;
     // After a drag without a drop: deletes every file the requests wrote and the file each
-    // entry's output path names, but never a dragged source.
+    // dragged entry's last expansion wrote, but never a dragged source.
     void DeleteExpandedFiles();
     // After a drop: deletes the files the requests wrote that the last block did not list.
     void DeleteUndeliveredFiles();
-
-    // Borrowed from the main window for one drag, in ascending row order.
-    std::vector<CCompressedFile*> m_arrFiles;
 
 protected:
     bool OnRenderGlobalData(const FORMATETC* pFormatEtc, HGLOBAL* phGlobal) override;
@@ -35,13 +36,19 @@ protected:
 private:
     void DeleteCopy(const std::string& strPath) const;
 
+    // Who owns what: the main window owns the entries and frees a row's entry as the row
+    // goes, which a completed drop does while this object lives on (a receiver may still
+    // hold it, and the warning after a partial drop runs a message loop). So nothing here
+    // points into the list: each dragged row gets an entry of its own, copied once by
+    // AddFile and expanded in the row's place, and the lists hold their own paths. The
+    // row's entry address only finds the row again while it lives: compared, never followed.
+    struct Dragged {
+        const CCompressedFile* pRowEntry;
+        std::unique_ptr<CCompressedFile> pFile;
+        std::string strDelivered;  // its file in the last block handed out, or empty
+    };
+    std::vector<Dragged> m_arrDragged;
     // Every file a request wrote, once each: a later failed expansion forgets its output
     // path, but the copy of an earlier request is still there.
     std::vector<std::string> m_arrWritten;
-    // The entries whose files the last block handed out listed, with those files.
-    struct Delivery {
-        const CCompressedFile* pFile;
-        std::string strPath;
-    };
-    std::vector<Delivery> m_arrDelivered;
 };

@@ -93,10 +93,12 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
     CMainDlg* pMainDlg = GetMainDlg();
     if (!pMainDlg)
         return;
+    // The data source copies what it needs of the dragged entries now: removing a row
+    // below frees its entry while the data source lives on.
     CFileDataSource dataSource;
     for (int nRow = NextSelectedRow(m_hWnd, -1); nRow != -1; nRow = NextSelectedRow(m_hWnd, nRow)) {
         if (static_cast<size_t>(nRow) < pMainDlg->m_apFiles.size() && pMainDlg->m_apFiles[nRow])
-            dataSource.m_arrFiles.push_back(pMainDlg->m_apFiles[nRow].get());
+            dataSource.AddFile(*pMainDlg->m_apFiles[nRow]);
     }
 
     // The dragged files must not come back in as new rows.
@@ -104,6 +106,8 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
     FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     dataSource.DelayRenderData(CF_HDROP, &format);
     const DWORD dwEffect = dataSource.DoDragDrop(DROPEFFECT_MOVE);
+    // A receiver that kept the data object gets no more copies: none would be cleaned up.
+    dataSource.Empty();
     bool bSomeUndelivered = false;
     if (dwEffect != DROPEFFECT_NONE) {
         // The receiver has the files it was given; their rows go as after an expansion.
@@ -115,7 +119,7 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
                 break;
             const CCompressedFile* pFile =
                 static_cast<size_t>(nRow) < pMainDlg->m_apFiles.size() ? pMainDlg->m_apFiles[nRow].get() : nullptr;
-            if (pFile && dataSource.WasDelivered(pFile)) {
+            if (pFile && dataSource.WasDelivered(*pFile)) {
                 pMainDlg->RemoveRow(nRow);
                 nSearchAfter = nRow - 1;
             } else {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,7 @@ TEST_F(DragOutDataTest, SingleEntryIsExpandedIntoTheTemporaryFolderAndListedInTh
 {
     CCompressedFile* pSetup = Source("SETUP.EX_", "program bytes program bytes", "SETUP.exe");
     CFileDataSource source;
-    source.m_arrFiles = {pSetup};
+    source.AddFile(*pSetup);
     source.DelayRenderData(CF_HDROP);
     const std::string copy = TempPath() + "SETUP.exe";
     EXPECT_FALSE(FileExists(copy)) << "nothing is expanded before a receiver asks";
@@ -89,14 +90,13 @@ TEST_F(DragOutDataTest, SingleEntryIsExpandedIntoTheTemporaryFolderAndListedInTh
     // The 50 bytes of C:\Windows\Temp\SETUP.exe, for this system's temporary folder.
     EXPECT_EQ(block.size(), 20 + copy.size() + 1 + 4);
     EXPECT_EQ(ReadAll(copy), "program bytes program bytes");
-    EXPECT_EQ(std::string(pSetup->m_szOutputPath), copy);
 }
 
 TEST_F(DragOutDataTest, EveryRequestExpandsAnewAndGivesANewBlock)
 {
     CCompressedFile* pSetup = Source("SETUP.EX_", "first and only", "SETUP.exe");
     CFileDataSource source;
-    source.m_arrFiles = {pSetup};
+    source.AddFile(*pSetup);
     source.DelayRenderData(CF_HDROP);
     const std::string copy = TempPath() + "SETUP.exe";
 
@@ -114,7 +114,8 @@ TEST_F(DragOutDataTest, BlockListsOnlyTheFilesThatWereWrittenInArrayOrder)
     auto pMissing = std::make_unique<CCompressedFile>(m_folder.Path("GONE.EX_").c_str());
     CCompressedFile* pA = Source("A.DL_", "ay", "A.dll");
     CFileDataSource source;
-    source.m_arrFiles = {pB, pMissing.get(), pUnknown, pA};
+    for (const CCompressedFile* pFile : {pB, pMissing.get(), pUnknown, pA})
+        source.AddFile(*pFile);
     source.DelayRenderData(CF_HDROP);
 
     const std::string block = Request(source);
@@ -123,14 +124,14 @@ TEST_F(DragOutDataTest, BlockListsOnlyTheFilesThatWereWrittenInArrayOrder)
                              "A.dll" + '\0';
     EXPECT_EQ(block, Header() + list + std::string(4, '\0'));
     EXPECT_EQ(ReadAll(TempPath() + "C..QQ_"), "sea");
-    EXPECT_STREQ(pMissing->m_szOutputPath, "");
+    EXPECT_STREQ(pUnknown->m_szExt, "") << "the drag leaves the list's entries as they were";
 }
 
 TEST_F(DragOutDataTest, RequestIsDeclinedWhenNoFileCouldBeWrittenOrNoneIsDragged)
 {
     auto pMissing = std::make_unique<CCompressedFile>(m_folder.Path("GONE.EX_").c_str());
     CFileDataSource source;
-    source.m_arrFiles = {pMissing.get()};
+    source.AddFile(*pMissing);
     source.DelayRenderData(CF_HDROP);
     HRESULT hr = S_OK;
     EXPECT_EQ(Request(source, &hr), "");
@@ -148,7 +149,7 @@ TEST_F(DragOutDataTest, OtherFormatsAndTheReceiversOwnStorageAreDeclinedWithoutE
 {
     CCompressedFile* pSetup = Source("SETUP.EX_", "data", "SETUP.exe");
     CFileDataSource source;
-    source.m_arrFiles = {pSetup};
+    source.AddFile(*pSetup);
     source.DelayRenderData(CF_HDROP);
     IDataObject* pData = source.GetDataObject();
 
@@ -180,11 +181,12 @@ TEST_F(DragOutDataTest, DeleteExpandedFilesRemovesTheCopiesButNeverASource)
 {
     CCompressedFile* pA = Source("A.DL_", "ay", "A.dll");
     CCompressedFile* pNever = Source("N.TX_", "never", "N.txt");
-    CFileDataSource source;
-    source.m_arrFiles = {pA, pNever};
     ASSERT_TRUE(pA->Expand(TempPath().c_str()));
     // An output path that names the source itself is left alone.
     std::strcpy(pNever->m_szOutputPath, pNever->m_szPath);
+    CFileDataSource source;
+    source.AddFile(*pA);
+    source.AddFile(*pNever);
     source.DeleteExpandedFiles();
     EXPECT_FALSE(FileExists(TempPath() + "A.dll"));
     EXPECT_TRUE(FileExists(pNever->m_szPath));
@@ -196,7 +198,8 @@ TEST_F(DragOutDataTest, DragWithoutDropDeletesTheCopiesOfEveryRequestEvenAfterAL
     CCompressedFile* pA = Source("A.TX_", "ay", "A.txt");
     CCompressedFile* pB = Source("B.TX_", "bee", "B.txt");
     CFileDataSource source;
-    source.m_arrFiles = {pA, pB};
+    source.AddFile(*pA);
+    source.AddFile(*pB);
     source.DelayRenderData(CF_HDROP);
     ASSERT_NE(Request(source), "");
     ASSERT_TRUE(FileExists(TempPath() + "A.txt"));
@@ -217,21 +220,62 @@ TEST_F(DragOutDataTest, OnlyTheFilesOfTheLastBlockAreDeliveredAndADropDeletesThe
     CCompressedFile* pB = Source("B.TX_", "bee", "B.txt");
     auto pMissing = std::make_unique<CCompressedFile>(m_folder.Path("GONE.TX_").c_str());
     CFileDataSource source;
-    source.m_arrFiles = {pA, pB, pMissing.get()};
+    for (const CCompressedFile* pFile : {pA, pB, pMissing.get()})
+        source.AddFile(*pFile);
     source.DelayRenderData(CF_HDROP);
     ASSERT_NE(Request(source), "");
-    EXPECT_TRUE(source.WasDelivered(pA));
-    EXPECT_TRUE(source.WasDelivered(pB));
-    EXPECT_FALSE(source.WasDelivered(pMissing.get()));
+    EXPECT_TRUE(source.WasDelivered(*pA));
+    EXPECT_TRUE(source.WasDelivered(*pB));
+    EXPECT_FALSE(source.WasDelivered(*pMissing));
 
     ASSERT_TRUE(DeleteFileA(pA->m_szPath));
     EXPECT_EQ(Request(source), Header() + TempPath() + "B.txt" + std::string(5, '\0'));
-    EXPECT_FALSE(source.WasDelivered(pA));
-    EXPECT_TRUE(source.WasDelivered(pB));
+    EXPECT_FALSE(source.WasDelivered(*pA));
+    EXPECT_TRUE(source.WasDelivered(*pB));
 
     source.DeleteUndeliveredFiles();
     EXPECT_FALSE(FileExists(TempPath() + "A.txt"));
     EXPECT_EQ(ReadAll(TempPath() + "B.txt"), "bee");
+}
+
+// The clean-ups run after the list freed the dragged entries and the heap gave their
+// storage to new ones that name other files: only what the drag itself wrote may go.
+TEST_F(DragOutDataTest, CleanUpAfterTheEntriesWereFreedDeletesOnlyTheDragsOwnCopies)
+{
+    struct Case {
+        bool bDropped;
+        bool bDeliveredCopyStays;
+    } cases[] = {{true, true}, {false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bDropped ? "dropped" : "not dropped");
+        CCompressedFile* pA = Source("A.TX_", "ay", "A.txt");
+        CCompressedFile* pB = Source("B.TX_", "bee", "B.txt");
+        const std::string unrelated = m_folder.Path("UNRELATED.txt");
+        ASSERT_TRUE(SzddWriteFile(unrelated, "keep"));
+        CFileDataSource source;
+        source.AddFile(*pA);
+        source.AddFile(*pB);
+        source.DelayRenderData(CF_HDROP);
+        ASSERT_NE(Request(source), "");
+        // The last request delivers A alone: B's copy was written but not handed over.
+        ASSERT_TRUE(DeleteFileA(pB->m_szPath));
+        ASSERT_EQ(Request(source), Header() + TempPath() + "A.txt" + std::string(5, '\0'));
+        const std::string sourceA = pA->m_szPath;
+
+        for (CCompressedFile* pFreed : {pA, pB}) {
+            pFreed->~CCompressedFile();
+            new (pFreed) CCompressedFile((TempPath() + "B.txt").c_str());
+            std::strcpy(pFreed->m_szOutputPath, unrelated.c_str());
+        }
+        if (c.bDropped)
+            source.DeleteUndeliveredFiles();
+        else
+            source.DeleteExpandedFiles();
+        EXPECT_EQ(FileExists(TempPath() + "A.txt"), c.bDeliveredCopyStays);
+        EXPECT_FALSE(FileExists(TempPath() + "B.txt"));
+        EXPECT_TRUE(FileExists(sourceA));
+        EXPECT_TRUE(FileExists(unrelated));
+    }
 }
 
 TEST(OleDataSourceTest, OffersItsFormatsThroughACorrectEnumerator)

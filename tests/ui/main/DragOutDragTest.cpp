@@ -12,6 +12,7 @@ class CTestDropTarget final : public IDropTarget {
 public:
     bool m_bRefuse = false;        // answers every position with no effect
     bool m_bRequestOnEnter = true;  // asks for the data as soon as the drag enters, as the shell does
+    bool m_bKeepData = false;       // keeps the data object after the drop, as a copy in progress does
     HWND m_hWndMain = nullptr;
 
     std::atomic<int> m_nEnter{0}, m_nOver{0}, m_nLeave{0}, m_nDrop{0};
@@ -21,6 +22,18 @@ public:
     bool m_bEnterFilesExisted = false;
     std::vector<std::string> m_dropPaths;     // the block's paths at Drop
     std::vector<std::string> m_dropContents;  // what those files held at Drop
+    IDataObject* m_pKeptData = nullptr;
+
+    // Asks the kept data object for the files again: the request's result.
+    HRESULT AskKeptData() const
+    {
+        FORMATETC format = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+        STGMEDIUM medium = {};
+        const HRESULT hr = m_pKeptData ? m_pKeptData->GetData(&format, &medium) : E_POINTER;
+        if (SUCCEEDED(hr))
+            ReleaseStgMedium(&medium);
+        return hr;
+    }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
@@ -64,6 +77,10 @@ public:
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* pData, DWORD, POINTL, DWORD* pdwEffect) override
     {
         m_dropPaths = Paths(pData);
+        if (m_bKeepData) {
+            pData->AddRef();
+            m_pKeptData = pData;
+        }
         for (const std::string& path : m_dropPaths) {
             std::string content;
             SzddReadFile(path, &content);
@@ -281,6 +298,44 @@ TEST_F(DragOutDragTest, RowsWhoseFileWasNotDeliveredStaySelectedAndTheUserIsTold
     EXPECT_EQ(caption, "ファイル展開エラー");
     EXPECT_EQ(message, "展開できなかったファイルがあります。\nそれらのファイルはリストに残っています。");
     EXPECT_TRUE(dlg.m_boxes.empty());
+}
+
+TEST_F(DragOutDragTest, AReceiverAskingAgainDuringTheWarningGetsNothingAndNoCopyIsLeft)
+{
+    const std::string a = Source("ALPHA.TX_", "alpha text", "ALPHA.txt");
+    const std::string gone = m_folder.Path("GONE.TX_");
+    m_folder.RemoveWithFolder(TempPath() + "GONE.txt");
+    const std::string other = Source("OTHER.TX_", "other text", "OTHER.txt");
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {a, gone};
+    CTestDropTarget target;
+    target.m_bKeepData = true;
+    HRESULT hrLate = S_OK;
+    std::vector<std::string> rowsAfter;
+    dlg.Run([&](CDrivenMainDlg& d) {
+        d.Select({0, 1});
+        d.Expect([&](HWND hWnd) {
+            // The delivered row is gone and a new row may live where its entry was; the
+            // undelivered file could be expanded now, but no clean-up would follow.
+            d.AddFile(other.c_str());
+            EXPECT_TRUE(SzddWriteCompressedFile(gone, "late text"));
+            hrLate = target.AskKeptData();
+            PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+        });
+        Drag(d, target, 0, Ending::Drop);
+        rowsAfter = d.Column(0);
+    });
+    ASSERT_NE(target.m_pKeptData, nullptr);
+    target.m_pKeptData->Release();
+    EXPECT_EQ(target.m_dropPaths, (std::vector<std::string>{TempPath() + "ALPHA.txt"}));
+    EXPECT_EQ(hrLate, DV_E_FORMATETC);
+    EXPECT_FALSE(FileExists(TempPath() + "GONE.txt"));
+    EXPECT_FALSE(FileExists(TempPath() + "OTHER.txt"));
+    std::string delivered;
+    EXPECT_TRUE(SzddReadFile(TempPath() + "ALPHA.txt", &delivered));
+    EXPECT_EQ(delivered, "alpha text");
+    EXPECT_TRUE(FileExists(a));
+    EXPECT_EQ(rowsAfter, (std::vector<std::string>{gone, other}));
 }
 
 TEST_F(DragOutDragTest, EscDuringTheDragKeepsTheRowsAndDeletesTheCopies)
