@@ -71,7 +71,13 @@ std::string FolderOf(const char* pszPath) {
 // that a failure can put it back; the new one is complete under its own name all along.
 bool ReplaceByMoves(const char* pszFrom, const char* pszTo) {
     CFileSystemCalls& calls = FileSystemCalls();
-    if (GetFileAttributesA(pszTo) == INVALID_FILE_ATTRIBUTES) return calls.Move(pszFrom, pszTo) != FALSE;
+    const DWORD dwTo = GetFileAttributesA(pszTo);
+    if (dwTo == INVALID_FILE_ATTRIBUTES) return calls.Move(pszFrom, pszTo) != FALSE;
+    // A folder is never replaced, as MoveFileEx refuses it too; moved aside it could not be removed.
+    if (dwTo & FILE_ATTRIBUTE_DIRECTORY) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     const std::string strFolder = FolderOf(pszTo);
     std::string strAside;
     for (int nTry = 0; nTry < 64 && strAside.empty(); ++nTry) {
