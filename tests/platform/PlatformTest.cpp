@@ -81,6 +81,11 @@ TEST(File, CreateNewReplaceAndSameFile) {
     EXPECT_EQ(f.Read(buf, sizeof buf), 0);
     f.Close();
     EXPECT_FALSE(f.OpenRead(dir.Path().c_str()));  // a folder is not a file
+#ifdef _WIN32
+    EXPECT_FALSE(f.OpenRead("NUL"));  // nor a device
+#else
+    EXPECT_FALSE(f.OpenRead("/dev/null"));
+#endif
     EXPECT_FALSE(f.Write("x", 1));
 
     ASSERT_TRUE(SzddWriteFile(b, "old"));
@@ -112,6 +117,38 @@ TEST(File, MoveToANewNameNeverReplaces) {
     EXPECT_EQ(dir.List(), "b.bin|c.bin");
     ASSERT_TRUE(SzddReadFile(c, &s));
     EXPECT_EQ(s, "moving");
+}
+
+// Natively it has no name while it is written; a folder at its name is never replaced.
+TEST(File, UnfinishedFileTakesItsNameOnlyWhenComplete) {
+    for (bool bForceNames : {false, true}) {
+        TestFolder dir;
+        const std::string strFile = dir / "file.txt", strFolder = dir / "folder";
+        ASSERT_TRUE(SzddWriteFile(strFile, "old"));
+#ifdef _WIN32
+        ASSERT_TRUE(CreateDirectoryA(strFolder.c_str(), nullptr));
+        const bool bNamedMeanwhile = true;
+#else
+        ASSERT_EQ(::mkdir(strFolder.c_str(), 0777), 0);
+        const bool bNamedMeanwhile = bForceNames;
+#endif
+        platform::ForceTemporaryNames(bForceNames);
+        const struct {
+            const std::string& strName;
+            bool bReplace;
+        } aCases[] = {{strFolder, false}, {strFolder, true}, {strFile, false}, {strFile, true}};
+        for (const auto& c : aCases) {
+            platform::UnfinishedFile f;
+            ASSERT_TRUE(f.Create(dir.Path(), 260));
+            ASSERT_TRUE(f.Data().Write("new", 3));
+            EXPECT_EQ(dir.List().find("|~zv") != std::string::npos, bNamedMeanwhile) << bForceNames;
+            EXPECT_EQ(f.Name(c.strName.c_str(), c.bReplace), &c.strName == &strFile && c.bReplace);
+        }
+        platform::ForceTemporaryNames(false);
+        EXPECT_EQ(dir.List(), "file.txt|folder");
+        std::string s;
+        EXPECT_TRUE(SzddReadFile(strFile, &s) && s == "new");
+    }
 }
 
 }  // namespace
