@@ -85,6 +85,9 @@ TEST(File, CreateNewReplaceAndSameFile) {
     EXPECT_FALSE(f.OpenRead("NUL"));  // nor a device
 #else
     EXPECT_FALSE(f.OpenRead("/dev/null"));
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0666), 0);
+    EXPECT_FALSE(f.OpenRead((dir / "fifo").c_str()));  // at once, with no writer to wait for
+    ASSERT_TRUE(platform::FileRemove((dir / "fifo").c_str()));
 #endif
     EXPECT_FALSE(f.Write("x", 1));
 
