@@ -69,25 +69,20 @@ TEST(ToolEndings, InputsThatAreNotPlainFilesAreRefusedAtOnce) {
     ASSERT_EQ(::mkfifo((dir / "fifo.ex_").c_str(), 0666), 0);
     ASSERT_EQ(::symlink("/dev/null", (dir / "null.ex_").c_str()), 0);
     ASSERT_EQ(::mkdir((dir / "folder.ex_").c_str(), 0777), 0);
-    ASSERT_EQ(::mkfifo((dir / "folder.ex_/inner.ex_").c_str(), 0666), 0);
-    const std::string strFifo = "zorvane-expand: fifo.ex_: not a regular file (a FIFO)\n";
     const struct {
         std::vector<std::string> args;
-        std::string strErr;  // none: exit 0
+        std::string strErr;
     } aCases[] = {
-        {{"fifo.ex_"}, strFifo},
-        {{"-l", "fifo.ex_"}, strFifo},
-        {{"-c", "fifo.ex_"}, strFifo},
-        {{"-n", "-d", "folder.ex_", "fifo.ex_"}, strFifo},
-        {{"null.ex_"}, "zorvane-expand: null.ex_: not a regular file (a character device)\n"},
-        {{"folder.ex_"}, "zorvane-expand: folder.ex_: is a folder (-R takes the compressed files in it)\n"},
-        {{"-R", "folder.ex_"}, ""},  // a FIFO in a tree is no compressed file
+        {{"fifo.ex_"}, "fifo.ex_: not a regular file (a FIFO)"},
+        {{"-l", "fifo.ex_"}, "fifo.ex_: not a regular file (a FIFO)"},
+        {{"null.ex_"}, "null.ex_: not a regular file (a character device)"},
+        {{"folder.ex_"}, "folder.ex_: is a folder (-R takes the compressed files in it)"},
     };
     for (const auto& c : aCases) {
         ToolResult r = RunTool(dir.Path(), c.args);
-        EXPECT_EQ(r.nStatus, c.strErr.empty() ? 0 : 1) << c.args[0];
+        EXPECT_EQ(r.nStatus, 1);
         EXPECT_EQ(r.strOut, "");
-        EXPECT_EQ(r.strErr, c.strErr);
+        EXPECT_EQ(r.strErr, "zorvane-expand: " + c.strErr + "\n");
     }
     EXPECT_EQ(dir.List(), "fifo.ex_|folder.ex_|null.ex_");
 }
