@@ -41,8 +41,21 @@ void ReportError(const std::string& strWhat, const std::string& strReason) {
     std::fprintf(stderr, "%s: %s: %s\n", kProgramName, strWhat.c_str(), strReason.c_str());
 }
 
+// Only plain files are read: a pipe or a device could keep the tool waiting.
+std::string NotAFile(const struct stat& st) {
+    const char* pszKind = S_ISDIR(st.st_mode)    ? "a folder"
+                          : S_ISFIFO(st.st_mode) ? "a FIFO"
+                          : S_ISCHR(st.st_mode)  ? "a character device"
+                          : S_ISBLK(st.st_mode)  ? "a block device"
+                          : S_ISSOCK(st.st_mode) ? "a socket"
+                                                 : "another kind";
+    return std::string("not a regular file (") + pszKind + ")";
+}
+
 // Why a file that exists cannot be opened, in the system's words when it has some.
 std::string CannotOpen(const char* pszPath) {
+    struct stat st;
+    if (::stat(pszPath, &st) == 0 && !S_ISREG(st.st_mode)) return NotAFile(st);
     if (::access(pszPath, R_OK) != 0) return std::string("cannot open the file: ") + std::strerror(errno);
     return Reason(CCompressedFile::kFailSourceUnreadable);
 }
@@ -98,7 +111,11 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
         ReportError(strArg, std::strerror(errno));
         return false;
     }
-    if (!S_ISDIR(st.st_mode)) return TakeFile(strArg, std::string());
+    if (S_ISREG(st.st_mode)) return TakeFile(strArg, std::string());
+    if (!S_ISDIR(st.st_mode)) {
+        ReportError(strArg, NotAFile(st));
+        return false;
+    }
     if (!m_o.bRecursive) {
         ReportError(strArg, "is a folder (-R takes the compressed files in it)");
         return false;

@@ -256,33 +256,19 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     int32_t hSource = LzOpenFile(m_szPath, &m_ofs, LZ_OF_READ);
     if (hSource < 0) return Fail(kFailSourceUnreadable);
 
-    std::string strTemp;
-    platform::File target;
-    for (int nTry = 0; nTry < 64 && !target.IsOpen(); ++nTry) {
-        strTemp = platform::TemporaryName(strFolder, kMaxPath);
-        if (strTemp.empty()) break;
-        if (!target.CreateNew(strTemp.c_str()) && !platform::FileExists(strTemp.c_str()))
-            break;  // the folder refuses new files
-    }
-    if (!target.IsOpen()) {
+    platform::UnfinishedFile target;
+    if (!target.Create(strFolder, kMaxPath)) {
         LzClose(hSource);
         return Fail(kFailTargetUnwritable);
     }
-
-    int64_t nCopied = LzCopyTo(hSource, target);
+    int64_t nCopied = LzCopyTo(hSource, target.Data());
     LzClose(hSource);
-    // Something else at the temporary name is not this file's to move or remove.
-    const bool bOwnName = target.IsAt(strTemp.c_str());
-    target.Close();
-    if (!bOwnName) return Fail(kFailTargetUnwritable);
-
-    if (nCopied < 0 || !(bKeep ? platform::FileMoveNew(strTemp.c_str(), strName.c_str())
-                                : platform::FileReplace(strTemp.c_str(), strName.c_str()))) {
-        platform::FileRemove(strTemp.c_str());
-        if (nCopied >= 0 && bKeep && platform::FileExists(strName.c_str())) return Fail(kFailTargetExists);
-        if (nCopied >= 0) return Fail(kFailTargetUnwritable);
+    if (nCopied < 0) {
+        target.Drop();
         return Fail(nCopied == LZ_ERROR_WRITE ? kFailWrite : kFailCorrupt);
     }
+    if (!target.Name(strName.c_str(), !bKeep))
+        return Fail(bKeep && platform::FileExists(strName.c_str()) ? kFailTargetExists : kFailTargetUnwritable);
     std::strncpy(m_ofs.szPathName, strName.c_str(), sizeof m_ofs.szPathName - 1);
     m_ofs.szPathName[sizeof m_ofs.szPathName - 1] = '\0';
     return true;

@@ -6,4 +6,11 @@ namespace platform {
 // Runs the hook that SetCreatedNewHook put in place, if any.
 void NotifyCreatedNew(const char* pszPath);
 
+// Has the signals that end the program remove the file at pszPath (natively; no
+// signal ends a Windows program that way). Returns the slot to give to
+// KeepOnEndingSignals, or -1 when there is none.
+int RemoveOnEndingSignals(const char* pszPath);
+// Leaves the file of that slot alone from now on (-1: nothing).
+void KeepOnEndingSignals(int nSlot);
+
 }  // namespace platform

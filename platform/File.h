@@ -24,6 +24,8 @@ public:
     File& operator=(const File&) = delete;
 
     // Opens an existing file for reading only; others may read and write it meanwhile.
+    // Fails for anything but a plain file on a disk (a folder, a pipe, a device), checked
+    // on the handle that is then read, and without waiting for a pipe's writer.
     bool OpenRead(const char* pszPath);
     // Creates a file for writing, or empties an existing one.
     bool Create(const char* pszPath);
@@ -46,6 +48,13 @@ public:
     bool IsAt(const char* pszPath);
 
 private:
+    friend class UnfinishedFile;
+    // Natively: creates a file without a name in the folder (empty: the current one);
+    // false where the system or its file system has no such files, as on Windows.
+    bool CreateUnnamed(const std::string& strFolder);
+    // Gives a file without a name its first name; fails when anything has that name.
+    bool LinkNew(const char* pszPath);
+
 #ifdef _WIN32
     void* m_hFile;
 #else
@@ -53,9 +62,51 @@ private:
 #endif
 };
 
+// A file that is written before it has its name, and takes the name only when it is
+// complete, so that nothing partial ever stands under the name. Natively it has no
+// name at all meanwhile where the file system allows it; elsewhere it has a temporary
+// name in the same folder, which is removed when the file is dropped (natively also
+// when a signal ends the program). The object owns the file until Name succeeds.
+class UnfinishedFile {
+public:
+    UnfinishedFile() = default;
+    ~UnfinishedFile() { Drop(); }
+    UnfinishedFile(const UnfinishedFile&) = delete;
+    UnfinishedFile& operator=(const UnfinishedFile&) = delete;
+
+    // Creates it in the folder (empty, or ending in a separator), whose paths stay
+    // below nMaxPath bytes; false when the folder refuses new files.
+    bool Create(const std::string& strFolder, size_t nMaxPath);
+    // Where its data is written.
+    File& Data() { return m_file; }
+    // Gives the written file its name, replacing a file of that name (bReplace) or
+    // never, not even one that appears meanwhile. False, and the file dropped, when
+    // it cannot: the name is taken, a folder has it, or something else took the
+    // file's temporary name meanwhile.
+    bool Name(const char* pszPath, bool bReplace);
+    // Drops the file; a temporary name is removed unless something else has it now.
+    void Drop();
+
+private:
+    bool CreateNamed();
+    bool NameNamed(const char* pszPath, bool bReplace);
+    void ForgetName();
+
+    File m_file;
+    std::string m_strFolder;
+    size_t m_nMaxPath = 0;
+    std::string m_strTemporary;  // its temporary name; empty while it has none
+    int m_nRemovalSlot = -1;     // natively: where the signal handler finds that name
+};
+
+// Makes every unfinished file take a temporary name, as where the file system has no
+// files without names, so that tests reach that way on any file system.
+void ForceTemporaryNames(bool bForce);
+
 bool FileExists(const char* pszPath);
 bool FileRemove(const char* pszPath);
-// Moves a file onto another name, replacing a file that has that name.
+// Moves a file onto another name, replacing a file that has that name; never a
+// folder, which stays as it is.
 bool FileReplace(const char* pszFrom, const char* pszTo);
 // Moves a file onto a new name; fails, leaving both as they are, when a file of
 // that name exists, even one that appears meanwhile.
@@ -74,7 +125,7 @@ bool FileIsReadOnly(const char* pszPath);
 // Empty when the folder leaves no room.
 std::string TemporaryName(const std::string& strFolder, size_t nMaxPath);
 
-// Called with the name of each file that CreateNew made, before anything is written
+// Called with the temporary name of each unfinished file, before anything is written
 // to it, so that tests can act on that name meanwhile. Returns the previous hook.
 using CreatedNewHook = void (*)(const char* pszPath);
 CreatedNewHook SetCreatedNewHook(CreatedNewHook hook);

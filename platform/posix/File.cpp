@@ -1,8 +1,12 @@
 #include "platform/File.h"
 #include "platform/CreatedNew.h"
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,7 +37,66 @@ void ToTimes(const FileTime& t, struct timespec times[2]) {
     times[1].tv_nsec = static_cast<long>(t.nLow);
 }
 
+// How a file without a name is reached to give it one.
+std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// The temporary files that a signal ending the program removes. A slot's name is
+// complete before the slot is armed, so the handler only reads finished names.
+enum { kSlotFree, kSlotFilling, kSlotArmed };
+struct RemovalSlot {
+    std::atomic<int> nState{kSlotFree};
+    char szPath[PATH_MAX];
+};
+RemovalSlot g_aRemovals[8];
+const int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM, SIGXFSZ};
+
+extern "C" void RemoveAndEnd(int nSignal) {
+    for (RemovalSlot& slot : g_aRemovals)
+        if (slot.nState.load() == kSlotArmed) ::unlink(slot.szPath);
+    // Then the end the signal would have brought without this handler.
+    ::signal(nSignal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, nSignal);
+    ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(nSignal);
+}
+
+// Only where the signal has its default action: one the program ignores or handles
+// itself keeps its way. Looked at each time: one may have been set back meanwhile.
+void InstallRemovalHandlers() {
+    for (int nSignal : kEndingSignals) {
+        struct sigaction current;
+        if (::sigaction(nSignal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
+            current.sa_handler != SIG_DFL)
+            continue;
+        struct sigaction action = {};
+        action.sa_handler = RemoveAndEnd;
+        sigemptyset(&action.sa_mask);
+        for (int nOther : kEndingSignals) sigaddset(&action.sa_mask, nOther);
+        ::sigaction(nSignal, &action, nullptr);
+    }
+}
+
 }  // namespace
+
+int RemoveOnEndingSignals(const char* pszPath) {
+    const size_t nLen = std::strlen(pszPath);
+    if (nLen >= PATH_MAX) return -1;
+    InstallRemovalHandlers();
+    for (int i = 0; i < static_cast<int>(sizeof g_aRemovals / sizeof g_aRemovals[0]); ++i) {
+        int nFree = kSlotFree;
+        if (!g_aRemovals[i].nState.compare_exchange_strong(nFree, kSlotFilling)) continue;
+        std::memcpy(g_aRemovals[i].szPath, pszPath, nLen + 1);
+        g_aRemovals[i].nState.store(kSlotArmed);
+        return i;
+    }
+    return -1;
+}
+
+void KeepOnEndingSignals(int nSlot) {
+    if (nSlot >= 0) g_aRemovals[nSlot].nState.store(kSlotFree);
+}
 
 File::File() : m_fd(-1) {}
 
@@ -41,10 +104,13 @@ File::~File() { Close(); }
 
 bool File::OpenRead(const char* pszPath) {
     Close();
-    m_fd = OpenRetrying(pszPath, O_RDONLY);
-    // Folders open for reading here, but are not files.
+    // Without waiting, as the open of a pipe waits for a writer; the handle itself then
+    // says what it is, so nothing put at the name meanwhile is read.
+    m_fd = OpenRetrying(pszPath, O_RDONLY | O_NONBLOCK | O_NOCTTY);
     struct stat st;
-    if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || S_ISDIR(st.st_mode))) Close();
+    if (m_fd >= 0 && (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))) Close();
+    const int nFlags = IsOpen() ? ::fcntl(m_fd, F_GETFL) : -1;
+    if (IsOpen() && (nFlags < 0 || ::fcntl(m_fd, F_SETFL, nFlags & ~O_NONBLOCK) != 0)) Close();
     return IsOpen();
 }
 
@@ -57,8 +123,19 @@ bool File::Create(const char* pszPath) {
 bool File::CreateNew(const char* pszPath) {
     Close();
     m_fd = OpenRetrying(pszPath, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
-    if (IsOpen()) NotifyCreatedNew(pszPath);
     return IsOpen();
+}
+
+bool File::CreateUnnamed(const std::string& strFolder) {
+    Close();
+    m_fd = OpenRetrying(strFolder.empty() ? "." : strFolder.c_str(), O_WRONLY | O_TMPFILE);
+    // It gets its name through /proc; where that is missing it could never have one.
+    if (IsOpen() && ::access(ProcPath(m_fd).c_str(), F_OK) != 0) Close();
+    return IsOpen();
+}
+
+bool File::LinkNew(const char* pszPath) {
+    return IsOpen() && ::linkat(AT_FDCWD, ProcPath(m_fd).c_str(), AT_FDCWD, pszPath, AT_SYMLINK_FOLLOW) == 0;
 }
 
 void File::Close() {

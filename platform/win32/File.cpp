@@ -71,7 +71,13 @@ std::string FolderOf(const char* pszPath) {
 // that a failure can put it back; the new one is complete under its own name all along.
 bool ReplaceByMoves(const char* pszFrom, const char* pszTo) {
     CFileSystemCalls& calls = FileSystemCalls();
-    if (GetFileAttributesA(pszTo) == INVALID_FILE_ATTRIBUTES) return calls.Move(pszFrom, pszTo) != FALSE;
+    const DWORD dwTo = GetFileAttributesA(pszTo);
+    if (dwTo == INVALID_FILE_ATTRIBUTES) return calls.Move(pszFrom, pszTo) != FALSE;
+    // A folder is never replaced, as MoveFileEx refuses it too; moved aside it could not be removed.
+    if (dwTo & FILE_ATTRIBUTE_DIRECTORY) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     const std::string strFolder = FolderOf(pszTo);
     std::string strAside;
     for (int nTry = 0; nTry < 64 && strAside.empty(); ++nTry) {
@@ -107,6 +113,11 @@ FILETIME ToFileTime(const FileTime& t) {
 
 }  // namespace
 
+// A Windows program gets no signals that end it; owners drop their temporary files.
+int RemoveOnEndingSignals(const char*) { return -1; }
+
+void KeepOnEndingSignals(int) {}
+
 File::File() : m_hFile(INVALID_HANDLE_VALUE) {}
 
 File::~File() { Close(); }
@@ -114,6 +125,8 @@ File::~File() { Close(); }
 bool File::OpenRead(const char* pszPath) {
     Close();
     m_hFile = OpenWith(pszPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    // Only a file on a disk: a read of a pipe, the console or another device may wait for ever.
+    if (IsOpen() && GetFileType(Handle(m_hFile)) != FILE_TYPE_DISK) Close();
     return IsOpen();
 }
 
@@ -126,9 +139,16 @@ bool File::Create(const char* pszPath) {
 bool File::CreateNew(const char* pszPath) {
     Close();
     m_hFile = OpenWith(pszPath, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW);
-    if (IsOpen()) NotifyCreatedNew(pszPath);
     return IsOpen();
 }
+
+// Windows files always have a name.
+bool File::CreateUnnamed(const std::string&) {
+    Close();
+    return false;
+}
+
+bool File::LinkNew(const char*) { return false; }
 
 void File::Close() {
     if (IsOpen()) CloseHandle(Handle(m_hFile));

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -118,4 +119,19 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
     }
     result.nStatus = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
     return result;
+}
+
+int StartTool(const std::string& strFolder, const std::vector<std::string>& args) {
+    std::vector<char*> argv = {const_cast<char*>(ZV_EXPAND_TOOL)};
+    for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid != 0) return pid;
+    const int fdNull = ::open("/dev/null", O_RDWR);
+    for (int fd = 0; fd <= 2; ++fd) ::dup2(fdNull, fd);
+    for (int nSignal = 1; nSignal < NSIG; ++nSignal) ::signal(nSignal, SIG_DFL);
+    const struct rlimit none = {0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);  // a signal's core dump would land in the folder
+    if (::chdir(strFolder.c_str()) == 0) ::execv(argv[0], argv.data());
+    ::_exit(127);
 }

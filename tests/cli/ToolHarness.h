@@ -16,3 +16,7 @@ enum class Terminal { kNone, kStdout, kStderr };
 // that eTerminal names is a pseudo-terminal (its "\n" arrive as "\r\n").
 ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args,
                    Terminal eTerminal = Terminal::kNone);
+
+// Starts the tool in strFolder with args and returns at once; its standard streams
+// are /dev/null and its signals have their default actions. -1 when it cannot start.
+int StartTool(const std::string& strFolder, const std::vector<std::string>& args);

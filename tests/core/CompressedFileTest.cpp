@@ -409,7 +409,9 @@ TEST_F(ExpandTest, NothingPutAtTheTemporaryNameReceivesTheData) {
     ASSERT_TRUE(SzddWriteCompressedFile(src, "expanded"));
     CCompressedFile f(src.c_str());
     platform::CreatedNewHook pfnPrevious = platform::SetCreatedNewHook(&PlantAtTemporaryName);
+    platform::ForceTemporaryNames(true);  // natively the file has no name to plant at otherwise
     const bool bDone = f.Expand("");
+    platform::ForceTemporaryNames(false);
     platform::SetCreatedNewHook(pfnPrevious);
 
     EXPECT_EQ(Read(g_strVictim), "victim");

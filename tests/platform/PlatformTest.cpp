@@ -81,6 +81,14 @@ TEST(File, CreateNewReplaceAndSameFile) {
     EXPECT_EQ(f.Read(buf, sizeof buf), 0);
     f.Close();
     EXPECT_FALSE(f.OpenRead(dir.Path().c_str()));  // a folder is not a file
+#ifdef _WIN32
+    EXPECT_FALSE(f.OpenRead("NUL"));  // nor a device
+#else
+    EXPECT_FALSE(f.OpenRead("/dev/null"));
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0666), 0);
+    EXPECT_FALSE(f.OpenRead((dir / "fifo").c_str()));  // at once, with no writer to wait for
+    ASSERT_TRUE(platform::FileRemove((dir / "fifo").c_str()));
+#endif
     EXPECT_FALSE(f.Write("x", 1));
 
     ASSERT_TRUE(SzddWriteFile(b, "old"));
@@ -112,6 +120,26 @@ TEST(File, MoveToANewNameNeverReplaces) {
     EXPECT_EQ(dir.List(), "b.bin|c.bin");
     ASSERT_TRUE(SzddReadFile(c, &s));
     EXPECT_EQ(s, "moving");
+}
+
+// Whether it has a temporary name or none, it never takes the place of a folder.
+TEST(File, UnfinishedFileNeverReplacesAFolder) {
+    TestFolder dir;
+    const std::string strFolder = dir / "out.txt";
+#ifdef _WIN32
+    ASSERT_TRUE(CreateDirectoryA(strFolder.c_str(), nullptr));
+#else
+    ASSERT_EQ(::mkdir(strFolder.c_str(), 0777), 0);
+#endif
+    for (int nCase = 0; nCase < 4; ++nCase) {
+        platform::ForceTemporaryNames(nCase >= 2);
+        platform::UnfinishedFile f;
+        ASSERT_TRUE(f.Create(dir.Path(), 260));
+        platform::ForceTemporaryNames(false);
+        ASSERT_TRUE(f.Data().Write("new", 3));
+        EXPECT_FALSE(f.Name(strFolder.c_str(), nCase % 2 == 1)) << nCase;
+        EXPECT_EQ(dir.List(), "out.txt");
+    }
 }
 
 }  // namespace

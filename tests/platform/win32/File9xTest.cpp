@@ -146,6 +146,21 @@ TEST_F(File9xTest, FailedReplaceWithoutMoveFileExPutsTheOldTargetBack) {
     EXPECT_EQ(calls.m_moves.size(), 1u);
 }
 
+// MoveFileEx refuses a folder; without it, nothing may move one aside either.
+TEST_F(File9xTest, AFolderAtTheTargetNameIsNeverMoved) {
+    const std::string from = dir / "a.tx_", to = dir / "a.txt";
+    ASSERT_TRUE(SzddWriteCompressedFile(from, "new"));
+    ASSERT_TRUE(CreateDirectoryA(to.c_str(), nullptr));
+    ASSERT_TRUE(SzddWriteFile(to + "\\kept.txt", "inside"));
+    CCompressedFile f(from.c_str());
+    EXPECT_FALSE(f.Expand(""));
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailTargetUnwritable);
+    EXPECT_FALSE(platform::FileReplace(from.c_str(), to.c_str()));
+    EXPECT_TRUE(calls.m_moves.empty());
+    EXPECT_EQ(dir.List(), "a.tx_|a.txt");
+    EXPECT_EQ(Read(to + "\\kept.txt"), "inside");
+}
+
 TEST_F(File9xTest, ExpansionReplacesTargetsAndRefusesTheSourceByItsShortName) {
     std::string src = dir / "Setup program.EX_";
     ASSERT_TRUE(SzddWriteCompressedFile(src, "program"));

@@ -1,0 +1,90 @@
+#include "platform/File.h"
+#include "platform/CreatedNew.h"
+
+namespace platform {
+
+namespace {
+
+bool g_bForceTemporaryNames = false;
+
+}  // namespace
+
+void ForceTemporaryNames(bool bForce) { g_bForceTemporaryNames = bForce; }
+
+bool UnfinishedFile::Create(const std::string& strFolder, size_t nMaxPath) {
+    Drop();
+    m_strFolder = strFolder;
+    m_nMaxPath = nMaxPath;
+    return (!g_bForceTemporaryNames && m_file.CreateUnnamed(strFolder)) || CreateNamed();
+}
+
+bool UnfinishedFile::CreateNamed() {
+    for (int nTry = 0; nTry < 64; ++nTry) {
+        std::string strName = TemporaryName(m_strFolder, m_nMaxPath);
+        if (strName.empty()) return false;
+        if (m_file.CreateNew(strName.c_str())) {
+            m_strTemporary = strName;
+            m_nRemovalSlot = RemoveOnEndingSignals(strName.c_str());
+            NotifyCreatedNew(strName.c_str());
+            return true;
+        }
+        if (!FileExists(strName.c_str())) return false;  // the folder refuses new files
+    }
+    return false;
+}
+
+bool UnfinishedFile::Name(const char* pszPath, bool bReplace) {
+    if (!m_file.IsOpen()) return false;
+    if (!m_strTemporary.empty()) return NameNamed(pszPath, bReplace);
+    // Without a name: its first one is the real one where nothing has it yet. Replacing
+    // needs a move, so then it takes a temporary name first, just for that move.
+    if (m_file.LinkNew(pszPath)) {
+        m_file.Close();
+        return true;
+    }
+    for (int nTry = 0; bReplace && nTry < 64; ++nTry) {
+        std::string strName = TemporaryName(m_strFolder, m_nMaxPath);
+        if (strName.empty()) break;
+        if (m_file.LinkNew(strName.c_str())) {
+            m_strTemporary = strName;
+            m_nRemovalSlot = RemoveOnEndingSignals(strName.c_str());
+            return NameNamed(pszPath, bReplace);
+        }
+        if (!FileExists(strName.c_str())) break;
+    }
+    m_file.Close();
+    return false;
+}
+
+bool UnfinishedFile::NameNamed(const char* pszPath, bool bReplace) {
+    // Something else at the temporary name is not this file's to move or remove.
+    const bool bOwn = m_file.IsAt(m_strTemporary.c_str());
+    m_file.Close();
+    if (!bOwn) {
+        ForgetName();
+        return false;
+    }
+    const char* pszTemporary = m_strTemporary.c_str();
+    const bool bNamed = bReplace ? FileReplace(pszTemporary, pszPath) : FileMoveNew(pszTemporary, pszPath);
+    if (!bNamed) FileRemove(pszTemporary);
+    ForgetName();
+    return bNamed;
+}
+
+void UnfinishedFile::Drop() {
+    if (!m_strTemporary.empty()) {
+        const bool bOwn = m_file.IsAt(m_strTemporary.c_str());
+        m_file.Close();
+        if (bOwn) FileRemove(m_strTemporary.c_str());
+        ForgetName();
+    }
+    m_file.Close();
+}
+
+void UnfinishedFile::ForgetName() {
+    KeepOnEndingSignals(m_nRemovalSlot);
+    m_nRemovalSlot = -1;
+    m_strTemporary.clear();
+}
+
+}  // namespace platform
