@@ -82,7 +82,9 @@ TEST_F(FormatsTest, ARecordedKwajExtensionIsTheGuess) {
         {"c.ex_", KwajCompress("x", 0, Fields(kKwajName)), "exe", false, "exe"},
         {"d.zz_", KwajCompress("x", 0, Fields(kKwajExt, "")), "", false, ""},
         {"e.zz_", SzddCompress("x", 'z'), "", false, ""},
-        {"f.zz_", KwajHeader(0, Fields(kKwajExt, "DOC"), 15), "", false, ""},
+        // Fields read as written although the data offset points into them, up to the file's end.
+        {"f.zz_", KwajHeader(0, Fields(kKwajExt, "DOC"), 15), "", true, "doc"},
+        {"g.zz_", Cut(KwajHeader(0, Fields(kKwajExt, "DOC"), 15), 1), "", false, ""},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(SzddWriteFile(dir / c.pszName, c.strFile));
@@ -125,7 +127,10 @@ TEST_F(FormatsTest, CorruptKwajFilesWriteNothingAndKeepTheTarget) {
         ASSERT_TRUE(SzddWriteFile(here / "bad.exe", "keep me"));
         CCompressedFile f((here / "bad.ex_").c_str());
         EXPECT_FALSE(f.Expand("")) << c.pszWhat;
-        EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailCorrupt) << c.pszWhat;
+        EXPECT_EQ(f.LastFailure(), c.nCode == LZ_ERROR_READ      ? CCompressedFile::kFailTruncated
+                                   : c.nCode == LZ_ERROR_CORRUPT ? CCompressedFile::kFailCorrupt
+                                                                 : CCompressedFile::kFailUnknownMethod)
+            << c.pszWhat;
         EXPECT_STREQ(f.m_szOutputPath, "");
         EXPECT_EQ(Read(here / "bad.exe"), "keep me") << c.pszWhat;
         EXPECT_EQ(here.List(), "bad.ex_|bad.exe") << c.pszWhat;
