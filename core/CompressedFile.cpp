@@ -76,7 +76,11 @@ uint64_t RecordedSize(platform::File& file, int64_t nFileSize) {
     }
     lz::KwajHeader header;
     if (!ReadKwajHeader(file, &header)) return 0;
-    return header.bHasLength ? header.nLength : CCompressedFile::kSizeNotRecorded;
+    if (header.bHasLength) return header.nLength;
+    // Stored data is as long as the rest of the file; other data only decoding measures.
+    const bool bStored = header.nMethod == lz::kKwajStored || header.nMethod == lz::kKwajXor;
+    return bStored && nFileSize >= header.nDataOffset ? static_cast<uint64_t>(nFileSize) - header.nDataOffset
+                                                      : CCompressedFile::kSizeNotRecorded;
 }
 
 // The failure of an expansion whose copy gave nCopied (bytes, or an LZ error).

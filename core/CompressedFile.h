@@ -60,7 +60,8 @@ public:
     void GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const;
     // The sizes in full without decoding anything: the file's own (-1 when it cannot
     // be opened) and the expanded size its header records, as GetSize tells it, but
-    // kSizeNotRecorded for a KWAJ file without a length field.
+    // kSizeNotRecorded for a KWAJ file without a length field whose data must be
+    // decoded to measure it.
     void RecordedSizes(int64_t* pnCompressed, uint64_t* pnExpanded) const;
     // GuessExtensionFromHeader and GetSizes through one open of the file, as a new row needs.
     void ReadHeader(uint32_t* pnCompressed, uint32_t* pnExpanded);

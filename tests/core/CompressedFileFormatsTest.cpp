@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -66,6 +67,39 @@ TEST_F(FormatsTest, ExpandedSizeComesFromEachFormatsOwnRecord) {
     missing.GetSizes(&nCompressed, &nExpanded);
     EXPECT_EQ(nCompressed, 0xFFFFFFFFu);
     EXPECT_EQ(nExpanded, 0u);
+}
+
+TEST_F(FormatsTest, SizesBeyond32BitsShowTheLargestValueAndAreToldInFull) {
+    // A sparse file of 5 GiB in no format: its expanded size is its own.
+    const uint64_t nHuge = uint64_t(5) << 30;
+    ASSERT_TRUE(SzddWriteFile(dir / "huge.ex_", "not compressed"));
+    std::error_code error;
+    std::filesystem::resize_file(dir / "huge.ex_", nHuge, error);
+    ASSERT_FALSE(error) << error.message();
+    CCompressedFile f((dir / "huge.ex_").c_str());
+    uint32_t nCompressed = 0, nExpanded = 0;
+    f.GetSizes(&nCompressed, &nExpanded);
+    EXPECT_EQ(nCompressed, 0xFFFFFFFFu);
+    EXPECT_EQ(nExpanded, 0xFFFFFFFFu);
+    int64_t nFull = 0;
+    uint64_t nRecorded = 0;
+    f.RecordedSizes(&nFull, &nRecorded);
+    EXPECT_EQ(static_cast<uint64_t>(nFull), nHuge);
+    EXPECT_EQ(nRecorded, nHuge);
+    std::filesystem::resize_file(dir / "huge.ex_", 0, error);
+
+    // Without a length field only decoding measures the data; stored data is the rest of the file.
+    const struct {
+        unsigned nMethod;
+        uint64_t nRecorded;
+    } kwaj[] = {{0, 5000}, {1, 5000}, {2, CCompressedFile::kSizeNotRecorded}, {4, CCompressedFile::kSizeNotRecorded}};
+    for (const auto& c : kwaj) {
+        ASSERT_TRUE(SzddWriteFile(dir / "k.ex_", KwajCompress(TextLike(5000, 1), c.nMethod, Fields(kKwajName))));
+        CCompressedFile k((dir / "k.ex_").c_str());
+        k.RecordedSizes(&nFull, &nRecorded);
+        EXPECT_EQ(nRecorded, c.nRecorded) << c.nMethod;
+        EXPECT_EQ(k.GetSize(false), 5000u) << c.nMethod;
+    }
 }
 
 TEST_F(FormatsTest, ARecordedKwajExtensionIsTheGuess) {
