@@ -53,8 +53,9 @@ std::string ListLine(const ListEntry& entry) {
     else
         std::snprintf(szRatio, sizeof szRatio, "%.1f%%", static_cast<double>(entry.nCompressed) * 100.0 / entry.nExpanded);
     char szSizes[64];
-    std::snprintf(szSizes, sizeof szSizes, "%10llu %10llu %7s  ", static_cast<unsigned long long>(entry.nCompressed),
-                  static_cast<unsigned long long>(entry.nExpanded), szRatio);
+    std::snprintf(szSizes, sizeof szSizes, "%10llu %10llu %7s  ",
+                  static_cast<unsigned long long>(entry.nCompressed), static_cast<unsigned long long>(entry.nExpanded),
+                  szRatio);
     return szSizes + PadRight(entry.strExtension.empty() ? "unknown" : entry.strExtension, 8) + " " +
            PadRight(DataStateWord(entry.eState), 14) + " " + entry.strPath;
 }

@@ -155,9 +155,11 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
     if (bDone || bSalvaged) {
         if (!m_o.bQuiet)
-            std::printf("%s -> %s%s%s\n", file.m_szPath, file.m_szOutputPath, NameNote(eRule), bSalvaged ? " (damaged)" : "");
+            std::printf("%s -> %s%s%s\n", file.m_szPath, file.m_szOutputPath, NameNote(eRule),
+                        bSalvaged ? " (damaged)" : "");
         if (bDone) return true;
-        ReportError(file.m_szPath, std::string("damaged, written as far as its data goes: ") + Reason(file.LastFailure()));
+        ReportError(file.m_szPath,
+                    std::string("damaged, written as far as its data goes: ") + Reason(file.LastFailure()));
         return false;
     }
     std::string strName;
@@ -181,7 +183,8 @@ bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
     DecodeResult result;
     bool bOpened;
     {
-        auto pProgress = ProgressFor(file.m_szPath, bRecorded ? nRecorded : 0, m_o.bQuiet, [&sink] { return sink.Count(); });
+        auto pProgress =
+            ProgressFor(file.m_szPath, bRecorded ? nRecorded : 0, m_o.bQuiet, [&sink] { return sink.Count(); });
         bOpened = nCompressed >= 0 && DecodeFile(file.m_szPath, sink, &result);
     }
     if (!bOpened) {

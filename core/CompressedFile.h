@@ -10,7 +10,7 @@ public:
     enum { kMaxPath = 260, kMaxExt = 52 };
     static constexpr uint64_t kSizeNotRecorded = UINT64_MAX;
 
-    // Why the last expansion wrote no file.
+    // Why the last expansion failed (with kSalvageDamaged, a file may still be written).
     enum Failure {
         kFailNone,
         kFailNoFile,          // the path did not fit and names no file
