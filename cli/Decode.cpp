@@ -1,4 +1,6 @@
 #include "cli/Decode.h"
+#include "lz/Formats.h"
+#include "lz/LzExpand.h"
 #include "platform/File.h"
 
 #include <cerrno>
@@ -42,7 +44,11 @@ bool DecodeFile(const char* pszPath, CCountingSink& sink, DecodeResult* pResult)
     platform::File file;
     if (!file.OpenRead(pszPath)) return false;
     CFileSource source(file);
-    pResult->nResult = lz::ExpandStream(source, sink);
-    pResult->bReadFailed = source.Failed();
+    uint8_t abSignature[lz::kSignatureSize];
+    const int64_t nGot = source.Read(abSignature, sizeof abSignature);
+    pResult->bCompressed = nGot > 0 && lz::DetectFormat(abSignature, static_cast<size_t>(nGot)) != lz::Format::kPlain;
+    const bool bRewound = file.Seek(0);
+    pResult->nResult = bRewound ? lz::ExpandStream(source, sink) : int64_t{LZ_ERROR_READ};
+    pResult->bReadFailed = source.Failed() || !bRewound;
     return true;
 }

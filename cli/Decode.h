@@ -25,6 +25,7 @@ private:
 struct DecodeResult {
     int64_t nResult;   // bytes written, or a negative LZ_ERROR_ value
     bool bReadFailed;  // the file itself could not be read
+    bool bCompressed;  // the file is in one of the compressed formats
 };
 
 // Decodes the file at pszPath into the sink through the LZ service's stream

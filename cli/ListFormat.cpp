@@ -12,25 +12,20 @@ std::string PadRight(std::string s, size_t nWidth) {
 
 }  // namespace
 
-DataState DataStateOf(int64_t nResult, bool bReadFailed, uint32_t nCompressed, uint32_t nExpanded) {
+DataState DataStateOf(int64_t nResult, bool bReadFailed, bool bCompressed) {
     if (bReadFailed) return DataState::kReadError;
     if (nResult == LZ_ERROR_READ) return DataState::kTruncated;
     if (nResult == LZ_ERROR_UNKNOWNALG) return DataState::kUnknownMethod;
     if (nResult < 0) return DataState::kCorrupt;
-    if (static_cast<uint64_t>(nResult) == nExpanded) return DataState::kComplete;
-    if (static_cast<uint64_t>(nResult) == nCompressed) return DataState::kUncompressed;
-    return DataState::kOtherLength;
+    return bCompressed ? DataState::kComplete : DataState::kUncompressed;
 }
 
-bool IsDamaged(DataState eState) {
-    return eState != DataState::kComplete && eState != DataState::kUncompressed && eState != DataState::kOtherLength;
-}
+bool IsDamaged(DataState eState) { return eState != DataState::kComplete && eState != DataState::kUncompressed; }
 
 const char* DataStateWord(DataState eState) {
     switch (eState) {
     case DataState::kComplete: return "complete";
     case DataState::kUncompressed: return "uncompressed";
-    case DataState::kOtherLength: return "other-length";
     case DataState::kTruncated: return "truncated";
     case DataState::kUnknownMethod: return "unknown-method";
     case DataState::kCorrupt: return "corrupt";
@@ -46,8 +41,7 @@ const char* DataStateReason(DataState eState) {
     case DataState::kCorrupt: return "corrupt data";
     case DataState::kReadError: return "read error";
     case DataState::kComplete:
-    case DataState::kUncompressed:
-    case DataState::kOtherLength: break;
+    case DataState::kUncompressed: break;
     }
     return DataStateWord(eState);
 }
@@ -59,8 +53,9 @@ std::string ListLine(const ListEntry& entry) {
     else
         std::snprintf(szRatio, sizeof szRatio, "%.1f%%", static_cast<double>(entry.nCompressed) * 100.0 / entry.nExpanded);
     char szSizes[64];
-    std::snprintf(szSizes, sizeof szSizes, "%10lu %10lu %7s  ", static_cast<unsigned long>(entry.nCompressed),
-                  static_cast<unsigned long>(entry.nExpanded), szRatio);
+    std::snprintf(szSizes, sizeof szSizes, "%10llu %10llu %7s  ",
+                  static_cast<unsigned long long>(entry.nCompressed), static_cast<unsigned long long>(entry.nExpanded),
+                  szRatio);
     return szSizes + PadRight(entry.strExtension.empty() ? "unknown" : entry.strExtension, 8) + " " +
            PadRight(DataStateWord(entry.eState), 14) + " " + entry.strPath;
 }

@@ -7,7 +7,6 @@
 enum class DataState {
     kComplete,       // decoded to the expanded size shown
     kUncompressed,   // no compressed format: expanding copies it as it is
-    kOtherLength,    // decoded, but to another length than the one shown
     kTruncated,      // the data ends before the expanded length
     kUnknownMethod,  // a compression method that cannot be expanded
     kCorrupt,        // data that the decoder refused
@@ -17,14 +16,16 @@ enum class DataState {
 struct ListEntry {
     std::string strPath;
     std::string strExtension;  // empty: unknown
-    uint32_t nCompressed;      // the file's size
-    uint32_t nExpanded;        // the size its header records
+    uint64_t nCompressed;      // the file's size
+    uint64_t nExpanded;        // the size its header records, or else what its data produces
     DataState eState;
 };
 
 // The state for a decoding that returned nResult bytes (or a negative LZ error);
-// bReadFailed when the file itself could not be read.
-DataState DataStateOf(int64_t nResult, bool bReadFailed, uint32_t nCompressed, uint32_t nExpanded);
+// bReadFailed when the file itself could not be read, bCompressed when it is in
+// one of the compressed formats. A recorded length is always produced in full
+// or the decoding fails, so a decoded file is complete.
+DataState DataStateOf(int64_t nResult, bool bReadFailed, bool bCompressed);
 // True for the states in which the file cannot be expanded whole.
 bool IsDamaged(DataState eState);
 // The state as -l prints it: one word.

@@ -28,7 +28,9 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailSameAsSource: return "output would replace the source";
     case CCompressedFile::kFailSourceUnreadable: return "cannot open the file";
     case CCompressedFile::kFailTargetUnwritable: return "cannot create the output file";
-    case CCompressedFile::kFailCorrupt: return "corrupt or truncated data";
+    case CCompressedFile::kFailTruncated: return DataStateReason(DataState::kTruncated);
+    case CCompressedFile::kFailCorrupt: return DataStateReason(DataState::kCorrupt);
+    case CCompressedFile::kFailUnknownMethod: return DataStateReason(DataState::kUnknownMethod);
     case CCompressedFile::kFailWrite: return "write failed (disk full?)";
     case CCompressedFile::kFailTargetReadOnly: return "the output file exists and is read-only";
     case CCompressedFile::kFailTargetExists: return "the output file exists";
@@ -67,8 +69,17 @@ bool MakeFolders(const std::string& strPrefix, size_t nFrom) {
     return true;
 }
 
+// The expanded size that the file's header records, without decoding; 0 when it
+// records none, so that such a file gets no progress line.
+uint64_t RecordedExpandedSize(const CCompressedFile& file) {
+    int64_t nCompressed;
+    uint64_t nExpanded;
+    file.RecordedSizes(&nCompressed, &nExpanded);
+    return nExpanded == CCompressedFile::kSizeNotRecorded ? 0 : nExpanded;
+}
+
 // A progress line for a file that expands to nTotal bytes, when it wants one.
-std::unique_ptr<CProgressLine> ProgressFor(const char* pszPath, uint32_t nTotal, bool bQuiet,
+std::unique_ptr<CProgressLine> ProgressFor(const char* pszPath, uint64_t nTotal, bool bQuiet,
                                            std::function<uint64_t()> sample) {
     if (!WantsProgress(nTotal, bQuiet)) return nullptr;
     return std::unique_ptr<CProgressLine>(new CProgressLine(pszPath, nTotal, std::move(sample)));
@@ -150,16 +161,23 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     }
     bool bDone;
     {
-        const uint32_t nExpanded = file.GetSize(false);
+        const uint64_t nExpanded = RecordedExpandedSize(file);
         const int64_t nWrittenBefore = WantsProgress(nExpanded, m_o.bQuiet) ? BytesWrittenByProcess() : -1;
         auto pProgress = ProgressFor(file.m_szPath, nWrittenBefore < 0 ? 0 : nExpanded, m_o.bQuiet,
                                      [nWrittenBefore] { return uint64_t(BytesWrittenByProcess() - nWrittenBefore); });
         bDone = file.Expand(strPrefix.c_str(),
-                            m_o.bKeepExisting ? CCompressedFile::kKeepExisting : CCompressedFile::kReplaceExisting);
+                            m_o.bKeepExisting ? CCompressedFile::kKeepExisting : CCompressedFile::kReplaceExisting,
+                            m_o.bSalvage ? CCompressedFile::kSalvageDamaged : CCompressedFile::kRefuseDamaged);
     }
-    if (bDone) {
-        if (!m_o.bQuiet) std::printf("%s -> %s%s\n", file.m_szPath, file.m_szOutputPath, NameNote(eRule));
-        return true;
+    const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
+    if (bDone || bSalvaged) {
+        if (!m_o.bQuiet)
+            std::printf("%s -> %s%s%s\n", file.m_szPath, file.m_szOutputPath, NameNote(eRule),
+                        bSalvaged ? " (damaged)" : "");
+        if (bDone) return true;
+        ReportError(file.m_szPath,
+                    std::string("damaged, written as far as its data goes: ") + Reason(file.LastFailure()));
+        return false;
     }
     std::string strName;
     switch (file.LastFailure()) {
@@ -174,20 +192,26 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
 }
 
 bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
-    ListEntry entry{file.m_szPath, eRule == NameRule::kFallback ? "" : file.m_szExt, file.GetSize(true),
-                    file.GetSize(false), DataState::kComplete};
+    int64_t nCompressed;
+    uint64_t nRecorded;
+    file.RecordedSizes(&nCompressed, &nRecorded);
+    const bool bRecorded = nRecorded != CCompressedFile::kSizeNotRecorded;
     CCountingSink sink(-1);
     DecodeResult result;
     bool bOpened;
     {
-        auto pProgress = ProgressFor(file.m_szPath, entry.nExpanded, m_o.bQuiet, [&sink] { return sink.Count(); });
-        bOpened = DecodeFile(file.m_szPath, sink, &result);
+        auto pProgress =
+            ProgressFor(file.m_szPath, bRecorded ? nRecorded : 0, m_o.bQuiet, [&sink] { return sink.Count(); });
+        bOpened = nCompressed >= 0 && DecodeFile(file.m_szPath, sink, &result);
     }
     if (!bOpened) {
         ReportError(file.m_szPath, CannotOpen(file.m_szPath));
         return false;
     }
-    entry.eState = DataStateOf(result.nResult, result.bReadFailed, entry.nCompressed, entry.nExpanded);
+    // A file that records no length is as long as its data, learnt by this one decoding.
+    const uint64_t nExpanded = bRecorded ? nRecorded : result.nResult < 0 ? 0 : static_cast<uint64_t>(result.nResult);
+    ListEntry entry{file.m_szPath, eRule == NameRule::kFallback ? "" : file.m_szExt, static_cast<uint64_t>(nCompressed),
+                    nExpanded, DataStateOf(result.nResult, result.bReadFailed, result.bCompressed)};
     if (!m_o.bQuiet) std::printf("%s\n", ListLine(entry).c_str());
     if (!IsDamaged(entry.eState)) return true;
     ReportError(file.m_szPath, DataStateReason(entry.eState));
@@ -199,7 +223,8 @@ bool CExpandRun::WriteToStdout(CCompressedFile& file) {
     DecodeResult result;
     bool bOpened;
     {
-        auto pProgress = ProgressFor(file.m_szPath, file.GetSize(false), m_o.bQuiet, [&sink] { return sink.Count(); });
+        auto pProgress =
+            ProgressFor(file.m_szPath, RecordedExpandedSize(file), m_o.bQuiet, [&sink] { return sink.Count(); });
         bOpened = DecodeFile(file.m_szPath, sink, &result);
     }
     if (!bOpened) {
@@ -210,7 +235,7 @@ bool CExpandRun::WriteToStdout(CCompressedFile& file) {
     if (result.nResult == LZ_ERROR_WRITE)
         ReportError(file.m_szPath, std::string("cannot write to standard output: ") + std::strerror(sink.WriteErrno()));
     else
-        ReportError(file.m_szPath, DataStateReason(DataStateOf(result.nResult, result.bReadFailed, 0, 0)));
+        ReportError(file.m_szPath, DataStateReason(DataStateOf(result.nResult, result.bReadFailed, true)));
     return false;
 }
 

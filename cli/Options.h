@@ -11,6 +11,7 @@ struct Options {
     bool bRecursive = false;          // -R
     bool bToStdout = false;           // -c
     bool bKeepExisting = false;       // -n; -f clears it again
+    bool bSalvage = false;            // --salvage: write what a damaged file yields
     bool bQuiet = false;              // -q
     bool bHelp = false;
     bool bVersion = false;

@@ -50,32 +50,63 @@ uint32_t LengthAt(platform::File& file, uint64_t nOffset) {
 // The KWAJ header of an open file; false when it is corrupt.
 bool ReadKwajHeader(platform::File& file, lz::KwajHeader* pHeader) {
     uint8_t abFixed[lz::kKwajFixedSize];
-    size_t nGot = ReadAt(file, 0, abFixed, sizeof abFixed);
-    if (nGot < sizeof abFixed) return false;
-    std::vector<uint8_t> header(std::max(lz::KwajDataOffset(abFixed), sizeof abFixed));
-    nGot = ReadAt(file, 0, header.data(), header.size());
-    return lz::ParseKwajHeader(header.data(), nGot, pHeader);
+    if (ReadAt(file, 0, abFixed, sizeof abFixed) < sizeof abFixed) return false;
+    // The fields are short but for crafted files: their longest form is read only
+    // when they run past a first, small read.
+    std::vector<uint8_t> header(lz::KwajDataOffset(abFixed) + 512);
+    size_t nGot = ReadAt(file, 0, header.data(), header.size());
+    lz::KwajHeaderFault eFault = lz::ParseKwajHeader(header.data(), nGot, pHeader);
+    if (eFault == lz::KwajHeaderFault::kFieldsCut && nGot == header.size()) {
+        header.resize(lz::kKwajMaxHeader);
+        nGot = ReadAt(file, 0, header.data(), header.size());
+        eFault = lz::ParseKwajHeader(header.data(), nGot, pHeader);
+    }
+    return eFault == lz::KwajHeaderFault::kNone;
 }
 
-// The expanded size of an open file (see GetSize).
-uint32_t ExpandedSize(platform::File& file, int64_t nFileSize) {
+// The expanded size that the header of an open file records (see RecordedSizes).
+uint64_t RecordedSize(platform::File& file, int64_t nFileSize) {
     uint8_t abSignature[lz::kSignatureSize];
     size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
     switch (lz::DetectFormat(abSignature, nGot)) {
     case lz::Format::kSzdd: return LengthAt(file, 10);
     case lz::Format::kShortSzdd: return LengthAt(file, 8);
-    case lz::Format::kPlain: return nFileSize < 0 ? 0 : static_cast<uint32_t>(nFileSize & 0xFFFFFFFFu);
+    case lz::Format::kPlain: return nFileSize < 0 ? 0 : static_cast<uint64_t>(nFileSize);
     case lz::Format::kKwaj: break;
     }
     lz::KwajHeader header;
     if (!ReadKwajHeader(file, &header)) return 0;
     if (header.bHasLength) return header.nLength;
+    // Stored data is as long as the rest of the file; other data only decoding measures.
+    const bool bStored = header.nMethod == lz::kKwajStored || header.nMethod == lz::kKwajXor;
+    return bStored && nFileSize >= header.nDataOffset ? static_cast<uint64_t>(nFileSize) - header.nDataOffset
+                                                      : CCompressedFile::kSizeNotRecorded;
+}
+
+// The failure of an expansion whose copy gave nCopied (bytes, or an LZ error).
+CCompressedFile::Failure DataFailure(int64_t nCopied) {
+    switch (nCopied) {
+    case LZ_ERROR_READ: return CCompressedFile::kFailTruncated;
+    case LZ_ERROR_CORRUPT: return CCompressedFile::kFailCorrupt;
+    case LZ_ERROR_UNKNOWNALG: return CCompressedFile::kFailUnknownMethod;
+    case LZ_ERROR_WRITE: return CCompressedFile::kFailWrite;
+    }
+    return nCopied < 0 ? CCompressedFile::kFailCorrupt : CCompressedFile::kFailNone;
+}
+
+// A size for a 32-bit column: one that does not fit shows the largest value, never a wrapped one.
+uint32_t ColumnSize(uint64_t nSize) { return nSize > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(nSize); }
+
+// The expanded size of an open file (see GetSize).
+uint32_t ExpandedSize(platform::File& file, int64_t nFileSize) {
+    const uint64_t nRecorded = RecordedSize(file, nFileSize);
+    if (nRecorded != CCompressedFile::kSizeNotRecorded) return ColumnSize(nRecorded);
     // No length recorded: what the data produces, decoded without writing.
     if (!file.Seek(0)) return 0;
     lz::FileSource source(file);
     lz::CountingSink counter;
     int64_t n = lz::ExpandStream(source, counter);
-    return n < 0 ? 0 : static_cast<uint32_t>(static_cast<uint64_t>(n) & 0xFFFFFFFFu);
+    return n < 0 ? 0 : ColumnSize(static_cast<uint64_t>(n));
 }
 
 // Puts the extension that a KWAJ header records (lower case) into szExt; false, szExt
@@ -99,7 +130,7 @@ void SizesOfOpenFile(platform::File* pFile, uint32_t* pnCompressed, uint32_t* pn
     uint32_t nExpanded = 0;
     if (pFile) {
         const int64_t nSize = pFile->Size();
-        if (nSize >= 0) nCompressed = static_cast<uint32_t>(nSize & 0xFFFFFFFFu);
+        if (nSize >= 0) nCompressed = ColumnSize(static_cast<uint64_t>(nSize));
         nExpanded = ExpandedSize(*pFile, nSize);
     }
     if (pnCompressed) *pnCompressed = nCompressed;
@@ -159,6 +190,15 @@ void CCompressedFile::GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) con
     SizesOfOpenFile(bOpen ? &file : nullptr, pnCompressed, pnExpanded);
 }
 
+void CCompressedFile::RecordedSizes(int64_t* pnCompressed, uint64_t* pnExpanded) const {
+    platform::File file;
+    *pnCompressed = -1;
+    *pnExpanded = 0;
+    if (m_szPath[0] == '\0' || !file.OpenRead(m_szPath)) return;
+    *pnCompressed = file.Size();
+    *pnExpanded = RecordedSize(file, *pnCompressed);
+}
+
 void CCompressedFile::ReadHeader(uint32_t* pnCompressed, uint32_t* pnExpanded) {
     platform::File file;
     const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
@@ -196,16 +236,16 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
     return true;
 }
 
-bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting) {
+bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting, Damaged eDamaged) {
     m_eFailure = kFailNone;
     std::string strName;
-    bool bDone = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting);
+    bool bWritten = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting, eDamaged);
     // Only a file this expansion wrote is ever named here.
-    if (bDone)
+    if (bWritten)
         std::memcpy(m_szOutputPath, strName.c_str(), strName.size() + 1);
     else
         m_szOutputPath[0] = '\0';
-    return bDone;
+    return bWritten && m_eFailure == kFailNone;
 }
 
 // The source path without its last extension, put under the prefix, with
@@ -243,7 +283,8 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
 // target only when it is complete, so a failure leaves no partial file and
 // keeps an existing target. The new file is written only through the handle
 // that created it, so nothing put at its name meanwhile ever receives the data.
-bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting) {
+// True when a file was put in place: a salvaged one, too, with its failure set.
+bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged) {
     if (platform::FilesAreSame(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
     // Saves the work; what keeps the target is the move at the end, which never replaces.
     const bool bKeep = eExisting == kKeepExisting;
@@ -263,13 +304,17 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     }
     int64_t nCopied = LzCopyTo(hSource, target.Data());
     LzClose(hSource);
-    if (nCopied < 0) {
+    const Failure eData = DataFailure(nCopied);
+    const bool bUsable = nCopied >= 0 || (eDamaged == kSalvageDamaged &&
+                                          (nCopied == LZ_ERROR_READ || nCopied == LZ_ERROR_CORRUPT));
+    if (!bUsable) {
         target.Drop();
-        return Fail(nCopied == LZ_ERROR_WRITE ? kFailWrite : kFailCorrupt);
+        return Fail(eData);
     }
     if (!target.Name(strName.c_str(), !bKeep))
         return Fail(bKeep && platform::FileExists(strName.c_str()) ? kFailTargetExists : kFailTargetUnwritable);
     std::strncpy(m_ofs.szPathName, strName.c_str(), sizeof m_ofs.szPathName - 1);
     m_ofs.szPathName[sizeof m_ofs.szPathName - 1] = '\0';
+    m_eFailure = eData;
     return true;
 }

@@ -8,8 +8,9 @@
 class CCompressedFile {
 public:
     enum { kMaxPath = 260, kMaxExt = 52 };
+    static constexpr uint64_t kSizeNotRecorded = UINT64_MAX;
 
-    // Why the last expansion wrote no file.
+    // Why the last expansion failed (with kSalvageDamaged, a file may still be written).
     enum Failure {
         kFailNone,
         kFailNoFile,          // the path did not fit and names no file
@@ -19,14 +20,19 @@ public:
         kFailSameAsSource,    // the output name is the source itself
         kFailSourceUnreadable,
         kFailTargetUnwritable,
-        kFailCorrupt,         // the data ends early, or uses an unknown method
+        kFailCorrupt,         // the data is malformed
         kFailWrite,           // writing the expanded data failed (disk full)
         kFailTargetReadOnly,  // the output file exists and is read-only
         kFailTargetExists,    // the output file exists and was to be kept
+        kFailTruncated,       // the data ends early, or the file cannot be read to its end
+        kFailUnknownMethod,   // a compression method that cannot be expanded
     };
 
     // What an expansion does with an output file that exists already.
     enum Existing { kReplaceExisting, kKeepExisting };
+    // What an expansion does with a source whose data ends early or is malformed:
+    // write nothing, or write what its data yields.
+    enum Damaged { kRefuseDamaged, kSalvageDamaged };
 
     // Guesses the extension from the name; touches no file.
     explicit CCompressedFile(const char* pszPath);
@@ -47,10 +53,16 @@ public:
     // header records (SZDD offset 10, the short-header variant offset 8, KWAJ its
     // length field), the length a KWAJ file's data produces when it records none
     // (0 when it is corrupt), and the file's own size for a file in no format.
+    // A size of 4 GiB or more gives 0xFFFFFFFF.
     uint32_t GetSize(bool bCompressed) const;
     // Both sizes through one open of the file: the values GetSize(true) and GetSize(false)
     // give (0xFFFFFFFF and 0 when the file cannot be opened). Either pointer may be null.
     void GetSizes(uint32_t* pnCompressed, uint32_t* pnExpanded) const;
+    // The sizes in full without decoding anything: the file's own (-1 when it cannot
+    // be opened) and the expanded size its header records, as GetSize tells it, but
+    // kSizeNotRecorded for a KWAJ file without a length field whose data must be
+    // decoded to measure it.
+    void RecordedSizes(int64_t* pnCompressed, uint64_t* pnExpanded) const;
     // GuessExtensionFromHeader and GetSizes through one open of the file, as a new row needs.
     void ReadHeader(uint32_t* pnCompressed, uint32_t* pnExpanded);
     // Writes the expanded file beside the source (empty prefix) or under the prefix,
@@ -58,7 +70,10 @@ public:
     // an existing target is then left as it was and m_szOutputPath is empty.
     // With kKeepExisting an existing target is never replaced, not even by one
     // that appears while the data is expanded (kFailTargetExists).
-    bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting);
+    // With kSalvageDamaged a truncated or corrupt source still gives a file of what
+    // its data yields: Expand then returns false with kFailTruncated or kFailCorrupt,
+    // and m_szOutputPath names the file written.
+    bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting, Damaged eDamaged = kRefuseDamaged);
     // The compressed extension: the text after the last '.' of m_szPath, or the
     // whole path when it has no '.'.
     const char* CompressedExtension() const;
@@ -81,5 +96,5 @@ private:
         m_eFailure = eFailure;
         return false;
     }
-    bool WriteExpanded(const std::string& strName, Existing eExisting);
+    bool WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged);
 };

@@ -134,50 +134,51 @@ Read Symbol(Bits& bits, const Code& c, unsigned* pSymbol) {
     return kBad;
 }
 
-bool ReadCode(Bits& bits, unsigned nType, unsigned nSymbols, int nFixed, Code* pCode) {
+// One code's lengths: kOk, kCut when the bits run out, kBad when they are malformed.
+Read ReadCode(Bits& bits, unsigned nType, unsigned nSymbols, int nFixed, Code* pCode) {
     pCode->len.assign(nSymbols, nFixed);
     unsigned v;
     for (unsigned s = 0; nType != 0 && s < nSymbols; ++s) {
         int len;
-        if (nType > 3) return false;
+        if (nType > 3) return kBad;
         if (nType == 3 || s == 0) {
-            if (!bits.Get(4, &v)) return false;
+            if (!bits.Get(4, &v)) return kCut;
             len = static_cast<int>(v);
         } else if (nType == 1) {
-            if (!bits.Get(1, &v)) return false;
+            if (!bits.Get(1, &v)) return kCut;
             len = pCode->len[s - 1];
             if (v) {
-                if (!bits.Get(1, &v)) return false;
+                if (!bits.Get(1, &v)) return kCut;
                 if (!v) {
                     ++len;
                 } else {
-                    if (!bits.Get(4, &v)) return false;
+                    if (!bits.Get(4, &v)) return kCut;
                     len = static_cast<int>(v);
                 }
             }
         } else {
-            if (!bits.Get(2, &v)) return false;
+            if (!bits.Get(2, &v)) return kCut;
             if (v == 3) {
-                if (!bits.Get(4, &v)) return false;
+                if (!bits.Get(4, &v)) return kCut;
                 len = static_cast<int>(v);
             } else {
                 len = pCode->len[s - 1] + static_cast<int>(v) - 1;
             }
         }
-        if (len < 0 || len > 16) return false;
+        if (len < 0 || len > 16) return kBad;
         pCode->len[s] = len;
     }
     // Kraft's sum at most 1, then canonical codes.
     uint64_t nSum = 0;
     for (int len : pCode->len)
         if (len) nSum += uint64_t(1) << (16 - len);
-    if (nSum > (uint64_t(1) << 16)) return false;
+    if (nSum > (uint64_t(1) << 16)) return kBad;
     pCode->code.assign(nSymbols, -1);
     int next = 0;
     for (int len = 1; len <= 16; ++len, next <<= 1)
         for (unsigned s = 0; s < nSymbols; ++s)
             if (pCode->len[s] == len) pCode->code[s] = next++;
-    return true;
+    return kOk;
 }
 
 Outcome Lzh(const uint8_t* p, size_t n, uint64_t nLength) {
@@ -188,8 +189,10 @@ Outcome Lzh(const uint8_t* p, size_t n, uint64_t nLength) {
     for (unsigned& t : aType)
         if (!bits.Get(4, &t)) return {LZ_ERROR_READ, ""};
     Code codes[5];
-    for (int t = 0; t < 5; ++t)
-        if (!ReadCode(bits, aType[t], aSymbols[t], aFixed[t], &codes[t])) return {LZ_ERROR_READ, ""};
+    for (int t = 0; t < 5; ++t) {
+        Read r = ReadCode(bits, aType[t], aSymbols[t], aFixed[t], &codes[t]);
+        if (r != kOk) return {r == kCut ? LZ_ERROR_READ : LZ_ERROR_CORRUPT, ""};
+    }
     std::string out(4096, ' ');
     auto done = [&]() { return nLength != kNoLength && out.size() - 4096 >= nLength; };
     const Code* pLen = &codes[0];
@@ -218,7 +221,7 @@ Outcome Lzh(const uint8_t* p, size_t n, uint64_t nLength) {
         }
     }
     out.erase(0, 4096);
-    if (r == kBad) return {LZ_ERROR_READ, out};
+    if (r == kBad) return {LZ_ERROR_CORRUPT, out};
     return Ended(out, nLength);
 }
 
@@ -229,8 +232,10 @@ Outcome Deflate(const uint8_t* p, size_t n, uint64_t nLength) {
         if (n - pos < 2) return {LZ_ERROR_READ, out};
         size_t nBlock = Le16(p + pos);
         if (nBlock == 0) break;
-        if (nBlock < 2 || n - pos < 4 || p[pos + 2] != 'C' || p[pos + 3] != 'K') return {LZ_ERROR_READ, out};
-        if (n - pos - 2 < nBlock) return {LZ_ERROR_READ, out};
+        if (n - pos < 4) return {LZ_ERROR_READ, out};
+        if (nBlock < 2 || p[pos + 2] != 'C' || p[pos + 3] != 'K') return {LZ_ERROR_CORRUPT, out};
+        // A block that the file cuts off is inflated as far as it goes.
+        const bool bCut = n - pos - 2 < nBlock;
         z_stream z = {};
         inflateInit2(&z, -15);
         size_t nHistory = std::min<size_t>(out.size(), 32768);
@@ -238,7 +243,7 @@ Outcome Deflate(const uint8_t* p, size_t n, uint64_t nLength) {
             inflateSetDictionary(&z, reinterpret_cast<const Bytef*>(out.data() + out.size() - nHistory),
                                  static_cast<uInt>(nHistory));
         z.next_in = const_cast<Bytef*>(p + pos + 4);
-        z.avail_in = static_cast<uInt>(nBlock - 2);
+        z.avail_in = static_cast<uInt>(bCut ? n - pos - 4 : nBlock - 2);
         int nZ;
         do {
             unsigned char buf[65536];
@@ -248,7 +253,9 @@ Outcome Deflate(const uint8_t* p, size_t n, uint64_t nLength) {
             out.append(reinterpret_cast<char*>(buf), sizeof buf - z.avail_out);
         } while (nZ == Z_OK);
         inflateEnd(&z);
-        if (nZ != Z_STREAM_END) return {LZ_ERROR_READ, out};
+        if (nZ != Z_STREAM_END && nZ != Z_BUF_ERROR) return {LZ_ERROR_CORRUPT, out};
+        if (bCut) return {LZ_ERROR_READ, out};
+        if (nZ != Z_STREAM_END) return {LZ_ERROR_CORRUPT, out};
         pos += 2 + nBlock;
     }
     if (nLength != kNoLength && out.size() > nLength) out.resize(nLength);
@@ -258,31 +265,33 @@ Outcome Deflate(const uint8_t* p, size_t n, uint64_t nLength) {
 Outcome Kwaj(const uint8_t* p, size_t n) {
     if (n < 14) return {LZ_ERROR_READ, ""};
     unsigned nMethod = Le16(p + 8), nOffset = Le16(p + 10), nFlags = Le16(p + 12);
-    if (nOffset < 14 || nOffset > n) return {LZ_ERROR_READ, ""};
+    if (nOffset < 14) return {LZ_ERROR_CORRUPT, ""};
+    // The fields as written, in order, up to the end of the file (not the data offset).
     size_t i = 14;
     uint64_t nLength = kNoLength;
-    auto room = [&](size_t k) { return nOffset - i >= k; };
+    auto room = [&](size_t k) { return n - i >= k; };
     if (nFlags & 1) {
-        if (!room(4)) return {LZ_ERROR_READ, ""};
+        if (!room(4)) return {LZ_ERROR_CORRUPT, ""};
         nLength = Le32(p + i);
         i += 4;
     }
     if (nFlags & 2) {
-        if (!room(2)) return {LZ_ERROR_READ, ""};
+        if (!room(2)) return {LZ_ERROR_CORRUPT, ""};
         i += 2;
     }
     for (unsigned nBit : {4u, 8u, 16u, 32u}) {
         if (!(nFlags & nBit)) continue;
         if (nBit == 4 || nBit == 32) {
-            if (!room(2) || !room(2 + Le16(p + i))) return {LZ_ERROR_READ, ""};
+            if (!room(2) || !room(2 + Le16(p + i))) return {LZ_ERROR_CORRUPT, ""};
             i += 2 + Le16(p + i);
         } else {
             size_t nMax = nBit == 8 ? 9 : 4, k = 0;
             while (k < nMax && room(k + 1) && p[i + k] != 0) ++k;
-            if (k == nMax || !room(k + 1)) return {LZ_ERROR_READ, ""};
+            if (k == nMax || !room(k + 1)) return {LZ_ERROR_CORRUPT, ""};
             i += k + 1;
         }
     }
+    if (nOffset > n) return {LZ_ERROR_READ, ""};
     p += nOffset;
     n -= nOffset;
     switch (nMethod) {

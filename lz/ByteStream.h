@@ -40,7 +40,8 @@ constexpr uint64_t kLengthUnknown = UINT64_MAX;
 // Input buffer with refill; unread bytes are kept when it is topped up.
 class Input {
 public:
-    static constexpr size_t kCapacity = 64 * 1024;
+    // Room for the longest KWAJ header, whose fields may run past its data offset.
+    static constexpr size_t kCapacity = 160 * 1024;
 
     Input(ByteSource& source, uint8_t* pBuffer) : m_source(source), m_p(pBuffer) {}
 

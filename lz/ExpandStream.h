@@ -10,9 +10,11 @@ namespace lz {
 
 // Writes the expanded form of the stream to the sink. Returns the number of bytes
 // written, or a negative LZ_ERROR_ value: LZ_ERROR_READ when the source fails or the
-// data is corrupt (it ends before a recorded length is produced, a KWAJ header or
-// code table is malformed), LZ_ERROR_WRITE when the sink fails, LZ_ERROR_UNKNOWNALG
-// for an SZDD mode other than 'A' or a KWAJ method above 4.
+// data ends early (before its header is whole, or before a recorded length is
+// produced), LZ_ERROR_CORRUPT when it is malformed (a KWAJ header, code table or
+// Deflate data), LZ_ERROR_WRITE when the sink fails, LZ_ERROR_UNKNOWNALG for an
+// SZDD mode other than 'A' or a KWAJ method above 4. What was decoded before an
+// error has been written.
 int64_t ExpandStream(ByteSource& source, ByteSink& sink);
 
 }  // namespace lz

@@ -46,7 +46,8 @@ int64_t Inflater::Run() {
         if (m_in.Available() < 2) return LZ_ERROR_READ;  // no final empty block
         size_t n = ReadLe16(p);
         if (n == 0) break;
-        if (n < 2 || m_in.Available() < kBlockHeader || p[2] != 'C' || p[3] != 'K') return LZ_ERROR_READ;
+        if (m_in.Available() < kBlockHeader) return LZ_ERROR_READ;
+        if (n < 2 || p[2] != 'C' || p[3] != 'K') return LZ_ERROR_CORRUPT;
         m_in.Skip(kBlockHeader);
         int32_t nResult = Block(n - 2);
         if (nResult < 0) return nResult;
@@ -85,9 +86,11 @@ int32_t Inflater::Block(size_t nDeflate) {
         size_t nProduced = kOutCap - m_z.avail_out;
         if (!Emit(nProduced)) return LZ_ERROR_WRITE;
         if (nZ == Z_MEM_ERROR) return LZ_ERROR_GLOBALLOC;
-        if (nZ != Z_OK && nZ != Z_STREAM_END && nZ != Z_BUF_ERROR) return LZ_ERROR_READ;
-        // Without progress the block's data has run out before its Deflate stream ended.
-        if (nZ != Z_STREAM_END && nUsed == 0 && nProduced == 0) return LZ_ERROR_READ;
+        if (nZ != Z_OK && nZ != Z_STREAM_END && nZ != Z_BUF_ERROR) return LZ_ERROR_CORRUPT;
+        // Without progress the Deflate stream wants more than there is: more than its
+        // block holds (a wrong block length), or more than the file holds.
+        if (nZ != Z_STREAM_END && nUsed == 0 && nProduced == 0)
+            return nDeflate == 0 ? LZ_ERROR_CORRUPT : LZ_ERROR_READ;
     }
     while (nDeflate > 0) {
         m_in.Fill(1);

@@ -6,9 +6,9 @@
 namespace lz {
 
 // Expands the blocks at the input's position up to and with the final empty
-// block. A block without "CK", Deflate data that is corrupt or runs past its
-// block, or data that ends before the final empty block, is LZ_ERROR_READ; so is
-// output shorter than a known nLength (longer output is cut at it).
+// block. A block without "CK", or Deflate data that is invalid or runs past its
+// block, is LZ_ERROR_CORRUPT; data that ends before the final empty block, or
+// output shorter than a known nLength (longer output is cut at it), LZ_ERROR_READ.
 int64_t ExpandKwajDeflate(Input& in, ByteSink& sink, uint64_t nLength);
 
 }  // namespace lz

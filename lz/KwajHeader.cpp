@@ -1,5 +1,6 @@
 #include "lz/KwajHeader.h"
 #include "lz/Formats.h"
+#include "lz/LzExpand.h"
 
 #include <cstring>
 
@@ -17,54 +18,60 @@ enum : uint16_t {
 };
 
 // A NUL-terminated text of at most nMax bytes with its NUL, copied to psz.
-bool ReadText(const uint8_t*& p, const uint8_t* pEnd, size_t nMax, char* psz) {
+KwajHeaderFault ReadText(const uint8_t*& p, const uint8_t* pEnd, size_t nMax, char* psz) {
     for (size_t i = 0; i < nMax; ++i) {
-        if (p + i >= pEnd) return false;
+        if (p + i >= pEnd) return KwajHeaderFault::kFieldsCut;
         psz[i] = static_cast<char>(p[i]);
         if (p[i] == 0) {
             p += i + 1;
-            return true;
+            return KwajHeaderFault::kNone;
         }
     }
-    return false;
+    return KwajHeaderFault::kMalformed;
+}
+
+bool Skip(const uint8_t*& p, const uint8_t* pEnd, size_t n) {
+    if (static_cast<size_t>(pEnd - p) < n) return false;
+    p += n;
+    return true;
 }
 
 bool SkipCounted(const uint8_t*& p, const uint8_t* pEnd) {
-    if (pEnd - p < 2) return false;
-    size_t n = ReadLe16(p);
-    if (static_cast<size_t>(pEnd - p) - 2 < n) return false;
-    p += 2 + n;
-    return true;
+    return Skip(p, pEnd, 2) && Skip(p, pEnd, ReadLe16(p - 2));
+}
+
+KwajHeaderFault ReadFields(const uint8_t* q, const uint8_t* pEnd, uint16_t nFlags, KwajHeader* pHeader) {
+    if (nFlags & kHasLength) {
+        if (!Skip(q, pEnd, 4)) return KwajHeaderFault::kFieldsCut;
+        pHeader->bHasLength = true;
+        pHeader->nLength = ReadLe32(q - 4);
+    }
+    if ((nFlags & kHasUnknown2) && !Skip(q, pEnd, 2)) return KwajHeaderFault::kFieldsCut;
+    if ((nFlags & kHasUnknownN) && !SkipCounted(q, pEnd)) return KwajHeaderFault::kFieldsCut;
+    KwajHeaderFault eFault = KwajHeaderFault::kNone;
+    if (nFlags & kHasName) eFault = ReadText(q, pEnd, sizeof pHeader->szName, pHeader->szName);
+    if (eFault == KwajHeaderFault::kNone && (nFlags & kHasExt))
+        eFault = ReadText(q, pEnd, sizeof pHeader->szExt, pHeader->szExt);
+    if (eFault == KwajHeaderFault::kNone && (nFlags & kHasText) && !SkipCounted(q, pEnd))
+        eFault = KwajHeaderFault::kFieldsCut;
+    return eFault;
 }
 
 }  // namespace
 
-bool ParseKwajHeader(const uint8_t* p, size_t nSize, KwajHeader* pHeader) {
+KwajHeaderFault ParseKwajHeader(const uint8_t* p, size_t nSize, KwajHeader* pHeader) {
     *pHeader = KwajHeader();
-    if (nSize < kKwajFixedSize) return false;
+    if (nSize < kKwajFixedSize) return KwajHeaderFault::kShort;
     pHeader->nMethod = ReadLe16(p + 8);
     pHeader->nDataOffset = ReadLe16(p + 10);
-    const uint16_t nFlags = ReadLe16(p + 12);
-    if (pHeader->nDataOffset < kKwajFixedSize || pHeader->nDataOffset > nSize) return false;
+    if (pHeader->nDataOffset < kKwajFixedSize) return KwajHeaderFault::kMalformed;
+    KwajHeaderFault eFault = ReadFields(p + kKwajFixedSize, p + nSize, ReadLe16(p + 12), pHeader);
+    if (eFault == KwajHeaderFault::kNone && pHeader->nDataOffset > nSize) return KwajHeaderFault::kShort;
+    return eFault;
+}
 
-    // Every field lies between the fixed part and the data.
-    const uint8_t* q = p + kKwajFixedSize;
-    const uint8_t* const pEnd = p + pHeader->nDataOffset;
-    if (nFlags & kHasLength) {
-        if (pEnd - q < 4) return false;
-        pHeader->bHasLength = true;
-        pHeader->nLength = ReadLe32(q);
-        q += 4;
-    }
-    if (nFlags & kHasUnknown2) {
-        if (pEnd - q < 2) return false;
-        q += 2;
-    }
-    if ((nFlags & kHasUnknownN) && !SkipCounted(q, pEnd)) return false;
-    if ((nFlags & kHasName) && !ReadText(q, pEnd, sizeof pHeader->szName, pHeader->szName)) return false;
-    if ((nFlags & kHasExt) && !ReadText(q, pEnd, sizeof pHeader->szExt, pHeader->szExt)) return false;
-    if ((nFlags & kHasText) && !SkipCounted(q, pEnd)) return false;
-    return true;
+int32_t KwajHeaderError(KwajHeaderFault eFault) {
+    return eFault == KwajHeaderFault::kShort ? int32_t{LZ_ERROR_READ} : int32_t{LZ_ERROR_CORRUPT};
 }
 
 }  // namespace lz

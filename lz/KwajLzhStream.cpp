@@ -126,47 +126,48 @@ enum Table { kMatchLen, kMatchLen2, kLitLen, kOffset, kLiteral, kTables };
 const unsigned kSymbols[kTables] = {16, 16, 32, 64, 256};
 const uint8_t kFixedLength[kTables] = {4, 4, 5, 6, 8};
 
-// One length list in its storage type; false when it is cut off or holds a length out of range.
-bool ReadLengths(BitReader& bits, unsigned nType, unsigned nSymbols, uint8_t nFixed, uint8_t* pLengths) {
+// One length list in its storage type: 0, LZ_ERROR_READ when it is cut off, or
+// LZ_ERROR_CORRUPT for an unknown type or a length out of range.
+int32_t ReadLengths(BitReader& bits, unsigned nType, unsigned nSymbols, uint8_t nFixed, uint8_t* pLengths) {
     unsigned v;
     if (nType == 0) {
         std::memset(pLengths, nFixed, nSymbols);
-        return true;
+        return 0;
     }
-    if (nType > 3) return false;
+    if (nType > 3) return LZ_ERROR_CORRUPT;
     int nPrev = 0;
     for (unsigned s = 0; s < nSymbols; ++s) {
         int nLen;
         if (nType == 3 || s == 0) {
-            if (!bits.Get(4, &v)) return false;
+            if (!bits.Get(4, &v)) return LZ_ERROR_READ;
             nLen = static_cast<int>(v);
         } else if (nType == 1) {
-            if (!bits.Get(1, &v)) return false;
+            if (!bits.Get(1, &v)) return LZ_ERROR_READ;
             if (v == 0) {
                 nLen = nPrev;
             } else {
-                if (!bits.Get(1, &v)) return false;
+                if (!bits.Get(1, &v)) return LZ_ERROR_READ;
                 if (v == 0) {
                     nLen = nPrev + 1;
                 } else {
-                    if (!bits.Get(4, &v)) return false;
+                    if (!bits.Get(4, &v)) return LZ_ERROR_READ;
                     nLen = static_cast<int>(v);
                 }
             }
         } else {
-            if (!bits.Get(2, &v)) return false;
+            if (!bits.Get(2, &v)) return LZ_ERROR_READ;
             if (v == 3) {
-                if (!bits.Get(4, &v)) return false;
+                if (!bits.Get(4, &v)) return LZ_ERROR_READ;
                 nLen = static_cast<int>(v);
             } else {
                 nLen = nPrev + static_cast<int>(v) - 1;
             }
         }
-        if (nLen < 0 || nLen > static_cast<int>(kMaxCodeLength)) return false;
+        if (nLen < 0 || nLen > static_cast<int>(kMaxCodeLength)) return LZ_ERROR_CORRUPT;
         pLengths[s] = static_cast<uint8_t>(nLen);
         nPrev = nLen;
     }
-    return true;
+    return 0;
 }
 
 class Decoder {
@@ -189,28 +190,31 @@ private:
         *pSymbol = nEntry >> 5;
         return kGot;
     }
-    bool ReadTables();
+    int32_t ReadTables();
 
     BitReader m_bits;
     OutputWindow& m_out;
     HuffmanCode m_aCodes[kTables];
 };
 
-bool Decoder::ReadTables() {
+// 0, or the error of the first table that is cut off or malformed.
+int32_t Decoder::ReadTables() {
     unsigned aType[kTables], nPadding;
     for (unsigned& t : aType)
-        if (!m_bits.Get(4, &t)) return false;
-    if (!m_bits.Get(4, &nPadding)) return false;
+        if (!m_bits.Get(4, &t)) return LZ_ERROR_READ;
+    if (!m_bits.Get(4, &nPadding)) return LZ_ERROR_READ;
     uint8_t aLengths[256];
     for (int t = 0; t < kTables; ++t) {
-        if (!ReadLengths(m_bits, aType[t], kSymbols[t], kFixedLength[t], aLengths)) return false;
-        if (!m_aCodes[t].Build(aLengths, kSymbols[t])) return false;
+        const int32_t nError = ReadLengths(m_bits, aType[t], kSymbols[t], kFixedLength[t], aLengths);
+        if (nError != 0) return nError;
+        if (!m_aCodes[t].Build(aLengths, kSymbols[t])) return LZ_ERROR_CORRUPT;
     }
-    return true;
+    return 0;
 }
 
 int64_t Decoder::Run() {
-    if (!ReadTables()) return LZ_ERROR_READ;
+    const int32_t nTables = ReadTables();
+    if (nTables != 0) return nTables;
     uint8_t* op = m_out.Start();
     const HuffmanCode* pLengthCode = &m_aCodes[kMatchLen];
     Step step = kGot;
@@ -243,7 +247,8 @@ int64_t Decoder::Run() {
         if (x != 31) pLengthCode = &m_aCodes[kMatchLen2];
     }
     if (!m_out.Flush(op)) return LZ_ERROR_WRITE;
-    if (step == kBad || (step == kCutOff && m_out.Bounded() && !m_out.Done(op))) return LZ_ERROR_READ;
+    if (step == kBad) return LZ_ERROR_CORRUPT;
+    if (step == kCutOff && m_out.Bounded() && !m_out.Done(op)) return LZ_ERROR_READ;
     return m_out.Written();
 }
 

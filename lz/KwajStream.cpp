@@ -8,12 +8,15 @@
 
 namespace lz {
 
+static_assert(Input::kCapacity >= kKwajMaxHeader, "the whole header fits the input buffer");
+
 int64_t ExpandKwaj(Input& in, ByteSink& sink) {
-    in.Fill(kKwajFixedSize);
-    if (in.Available() >= kKwajFixedSize) in.Fill(KwajDataOffset(in.Data()));
+    // The decoder reads these bytes next anyway.
+    in.Fill(kKwajMaxHeader);
     if (in.Failed()) return LZ_ERROR_READ;
     KwajHeader header;
-    if (!ParseKwajHeader(in.Data(), in.Available(), &header)) return LZ_ERROR_READ;
+    const KwajHeaderFault eFault = ParseKwajHeader(in.Data(), in.Available(), &header);
+    if (eFault != KwajHeaderFault::kNone) return KwajHeaderError(eFault);
     if (header.nMethod > kKwajDeflate) return LZ_ERROR_UNKNOWNALG;
     in.Skip(header.nDataOffset);
 

@@ -89,7 +89,8 @@ int64_t LzCopy(int32_t hSource, int32_t hTarget) {
     }
     if (!pSource || pSource->bTarget) return LZ_ERROR_BADINHANDLE;
     if (!pTarget || !pTarget->bTarget || pTarget == pSource) return LZ_ERROR_BADOUTHANDLE;
-    return CopyInto(pSource->file, pTarget->file);
+    const int64_t nResult = CopyInto(pSource->file, pTarget->file);
+    return nResult == LZ_ERROR_CORRUPT ? int64_t{LZ_ERROR_READ} : nResult;
 }
 
 int64_t LzCopyTo(int32_t hSource, platform::File& target) {

@@ -37,6 +37,9 @@ enum : int32_t {
     LZ_ERROR_GLOBALLOC = -5,
     LZ_ERROR_BADVALUE = -7,
     LZ_ERROR_UNKNOWNALG = -8,
+    // Not a classic value: the data is malformed (a bad code table, invalid Deflate
+    // data, a bad KWAJ header), where LZ_ERROR_READ says the data ends early.
+    LZ_ERROR_CORRUPT = -9,
 };
 
 // Opens a source, or creates (empties) a target with LZ_OF_CREATE. A source is
@@ -48,12 +51,14 @@ int32_t LzOpenFile(const char* pszPath, LzOpenRecord* pRecord, uint16_t wStyle);
 // Writes the expanded form of the source into the target (a source in none of
 // the formats is copied unchanged) and gives the target the source's last-write
 // time. Everything is written when it returns. Returns the number of bytes
-// written, or a negative error: LZ_ERROR_READ also for a corrupt source (its data
-// ends before its recorded length, a KWAJ header or code is malformed),
-// LZ_ERROR_UNKNOWNALG for an unknown method. A handle is used by one thread at a time.
+// written, or a negative error: LZ_ERROR_READ when the source cannot be read or
+// its data ends before its recorded length, and also, as the classic service
+// says it, when the data is malformed; LZ_ERROR_UNKNOWNALG for an unknown method.
+// A handle is used by one thread at a time.
 int64_t LzCopy(int32_t hSource, int32_t hTarget);
 // LzCopy into a target that the caller opened for writing itself (a file it created
 // exclusively, so that no other file is ever written); the target stays open.
+// Malformed data is told apart here: LZ_ERROR_CORRUPT.
 int64_t LzCopyTo(int32_t hSource, platform::File& target);
 // Closes a handle from LzOpenFile.
 void LzClose(int32_t hFile);

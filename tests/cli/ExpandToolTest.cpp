@@ -3,6 +3,7 @@
 #include "core/ExtensionTable.h"
 #include "tests/cli/ToolHarness.h"
 #include "tests/platform/TestFolder.h"
+#include "tests/szdd/KwajCorruptFiles.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <random>
 #include <regex>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,7 +133,7 @@ TEST_F(ExpandTool, ManualPageDescribesEveryOptionOfTheHelpAndTheTable) {
                                         strHead.find(strLong) != std::string::npos);
         EXPECT_TRUE(bDescribed) << strLine;
     }
-    EXPECT_EQ(nOptions, 10);
+    EXPECT_EQ(nOptions, 11);
 
     for (const ExtensionPair& row : g_aExtensionTable) {
         std::string strCompressed = row.pszCompressed;
@@ -171,7 +173,7 @@ TEST_F(ExpandTool, ExpandsBesideTheSourceOrIntoAFolderAndSaysWhetherAllWereDone)
     Write("cut.ex_", SzddCompress(strData).substr(0, 5000));
     r = Run({"cut.ex_"});
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_EQ(r.strErr, "zorvane-expand: cut.ex_: corrupt or truncated data\n");
+    EXPECT_EQ(r.strErr, "zorvane-expand: cut.ex_: truncated: the data ends before its expanded length\n");
     EXPECT_EQ(Read("cut.exe"), "<missing>");
 }
 
@@ -282,6 +284,107 @@ TEST_F(ExpandTool, ListDecodesWithoutWritingAndReportsDamage) {
     EXPECT_EQ(r.strOut, "");
     EXPECT_EQ(r.strErr, "zorvane-expand: cut.ex_: truncated: the data ends before its expanded length\n");
     EXPECT_EQ(Run({"--list", "good.ex_"}).nStatus, 0);
+}
+
+// The state words of the manual's LISTING section, in its order.
+std::vector<std::string> ManualStates() {
+    std::string strPage;
+    EXPECT_TRUE(SzddReadFile(ZV_MANUAL_PAGE, &strPage));
+    const std::vector<std::string> page = Lines(strPage.substr(strPage.find(".SH LISTING")));
+    std::vector<std::string> states;
+    for (size_t i = 1; i < page.size() && page[i].rfind(".SH", 0) != 0; ++i)
+        if (page[i - 1].rfind(".TP", 0) == 0 && page[i].rfind(".B ", 0) == 0)
+            states.push_back(std::regex_replace(page[i].substr(3), std::regex("\\\\-"), "-"));
+    return states;
+}
+
+TEST_F(ExpandTool, ListTellsEveryStateAsTheManualDefinesIt) {
+    const std::string strData = Data(30000, 5);
+    const std::string strPacked = SzddCompress(strData);
+    std::string strMethod = strPacked;
+    strMethod[8] = 'B';
+    KwajOptions noLength;
+    noLength.nFlags = 0;
+    std::string strFieldCut = KwajHeader(0, noLength);
+    strFieldCut[12] = kKwajName;  // a name that the end of the file cuts off
+    struct Case {
+        const char* pszFile;
+        std::string strBytes;  // the file's content; empty: a file the system provides
+        const char* pszState;
+        uint64_t nExpanded;
+    };
+    const Case cases[] = {
+        {"good.ex_", strPacked, "complete", strData.size()},
+        {"nolength.ex_", KwajCompress(strData, 3, noLength), "complete", strData.size()},  // as long as its data
+        {"cut.ex_", strPacked.substr(0, 1000), "truncated", strData.size()},
+        {"cutdeflate.ex_", KwajCompress(strData, 4).substr(0, 500), "truncated", strData.size()},
+        {"method.ex_", strMethod, "unknown-method", strData.size()},
+        {"tables.ex_", LzhTables({{4, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}}), "corrupt", 0},
+        {"deflate.ex_", KwajHeader(4, noLength) + std::string("\x06\x00" "CK\xFF\xFF\xFF\xFF\x00\x00", 10), "corrupt", 0},
+        {"offset.ex_", KwajHeader(0, noLength, 3) + "data", "corrupt", 0},
+        {"field.ex_", strFieldCut + "NAME", "corrupt", 0},
+        {"/proc/self/mem", "", "read-error", 0},  // the kernel refuses to read it at offset 0
+        {"plain.tx_", "not compressed at all", "uncompressed", 21},
+    };
+    std::vector<std::string> seen;
+    for (const Case& c : cases) {
+        if (!c.strBytes.empty()) Write(c.pszFile, c.strBytes);
+        ToolResult r = Run({"-l", c.pszFile});
+        std::istringstream line(r.strOut);
+        std::string strCompressed, strExpanded, strRatio, strExt, strState;
+        line >> strCompressed >> strExpanded >> strRatio >> strExt >> strState;
+        EXPECT_EQ(strState, c.pszState) << c.pszFile << ": " << r.strOut;
+        EXPECT_EQ(strExpanded, std::to_string(c.nExpanded)) << c.pszFile;
+        const bool bDamaged = r.nStatus != 0;
+        EXPECT_EQ(bDamaged, !r.strErr.empty()) << c.pszFile << ": " << r.strErr;
+        EXPECT_EQ(bDamaged, c.pszState != std::string("complete") && c.pszState != std::string("uncompressed"))
+            << c.pszFile;
+        if (std::find(seen.begin(), seen.end(), c.pszState) == seen.end()) seen.push_back(c.pszState);
+    }
+    EXPECT_EQ(seen, ManualStates());
+}
+
+TEST_F(ExpandTool, SalvageWritesWhatADamagedFileYieldsAndStillFails) {
+    const std::string strData = Data(40000, 6);
+    // A header that promises more than its data holds, and KWAJ data malformed after its first block.
+    std::string strCut = SzddHeader(5237) + SzddStreamBuilder().Literals("twenty bytes of data").Body();
+    KwajOptions noLength;
+    noLength.nFlags = 0;
+    std::string strBadBlock = KwajCompress(strData, 4, noLength);
+    const size_t nSecond = 14 + 2 + (uint8_t(strBadBlock[14]) | uint8_t(strBadBlock[15]) << 8);
+    strBadBlock.replace(nSecond + 4, 4, "\xFF\xFF\xFF\xFF");
+    struct Case {
+        const char* pszFile;
+        std::string strBytes;
+        const char* pszOutput;
+        std::string strYield;
+        const char* pszReason;
+    };
+    const Case cases[] = {
+        {"cut.tx_", strCut, "cut.txt", "twenty bytes of data", "truncated: the data ends before its expanded length"},
+        {"block.dl_", strBadBlock, "block.dll", strData.substr(0, 32768), "corrupt data"},
+    };
+    for (const Case& c : cases) {
+        Write(c.pszFile, c.strBytes);
+        Write(c.pszOutput, "kept");
+        ToolResult r = Run({c.pszFile});  // refused by default: the old file stays
+        EXPECT_EQ(r.nStatus, 1);
+        EXPECT_EQ(r.strErr, std::string("zorvane-expand: ") + c.pszFile + ": " + c.pszReason + "\n");
+        EXPECT_EQ(Read(c.pszOutput), "kept");
+
+        r = Run({"--salvage", c.pszFile});
+        EXPECT_EQ(r.nStatus, 1);
+        EXPECT_EQ(r.strOut, std::string(c.pszFile) + " -> " + c.pszOutput + " (damaged)\n");
+        EXPECT_EQ(r.strErr, std::string("zorvane-expand: ") + c.pszFile +
+                                ": damaged, written as far as its data goes: " + c.pszReason + "\n");
+        EXPECT_TRUE(Read(c.pszOutput) == c.strYield) << c.pszFile;
+    }
+    // An unknown method yields nothing to salvage.
+    std::string strMethod = SzddCompress(strData);
+    strMethod[8] = 'B';
+    Write("method.ex_", strMethod);
+    EXPECT_EQ(Run({"--salvage", "method.ex_"}).strErr, "zorvane-expand: method.ex_: unknown compression method\n");
+    EXPECT_EQ(Read("method.exe"), "<missing>");
 }
 
 TEST_F(ExpandTool, RecursiveTakesTheCompressedFilesOfTheWholeTree) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -68,6 +69,39 @@ TEST_F(FormatsTest, ExpandedSizeComesFromEachFormatsOwnRecord) {
     EXPECT_EQ(nExpanded, 0u);
 }
 
+TEST_F(FormatsTest, SizesBeyond32BitsShowTheLargestValueAndAreToldInFull) {
+    // A sparse file of 5 GiB in no format: its expanded size is its own.
+    const uint64_t nHuge = uint64_t(5) << 30;
+    ASSERT_TRUE(SzddWriteFile(dir / "huge.ex_", "not compressed"));
+    std::error_code error;
+    std::filesystem::resize_file(dir / "huge.ex_", nHuge, error);
+    ASSERT_FALSE(error) << error.message();
+    CCompressedFile f((dir / "huge.ex_").c_str());
+    uint32_t nCompressed = 0, nExpanded = 0;
+    f.GetSizes(&nCompressed, &nExpanded);
+    EXPECT_EQ(nCompressed, 0xFFFFFFFFu);
+    EXPECT_EQ(nExpanded, 0xFFFFFFFFu);
+    int64_t nFull = 0;
+    uint64_t nRecorded = 0;
+    f.RecordedSizes(&nFull, &nRecorded);
+    EXPECT_EQ(static_cast<uint64_t>(nFull), nHuge);
+    EXPECT_EQ(nRecorded, nHuge);
+    std::filesystem::resize_file(dir / "huge.ex_", 0, error);
+
+    // Without a length field only decoding measures the data; stored data is the rest of the file.
+    const struct {
+        unsigned nMethod;
+        uint64_t nRecorded;
+    } kwaj[] = {{0, 5000}, {1, 5000}, {2, CCompressedFile::kSizeNotRecorded}, {4, CCompressedFile::kSizeNotRecorded}};
+    for (const auto& c : kwaj) {
+        ASSERT_TRUE(SzddWriteFile(dir / "k.ex_", KwajCompress(TextLike(5000, 1), c.nMethod, Fields(kKwajName))));
+        CCompressedFile k((dir / "k.ex_").c_str());
+        k.RecordedSizes(&nFull, &nRecorded);
+        EXPECT_EQ(nRecorded, c.nRecorded) << c.nMethod;
+        EXPECT_EQ(k.GetSize(false), 5000u) << c.nMethod;
+    }
+}
+
 TEST_F(FormatsTest, ARecordedKwajExtensionIsTheGuess) {
     struct Case {
         const char* pszName;
@@ -82,7 +116,9 @@ TEST_F(FormatsTest, ARecordedKwajExtensionIsTheGuess) {
         {"c.ex_", KwajCompress("x", 0, Fields(kKwajName)), "exe", false, "exe"},
         {"d.zz_", KwajCompress("x", 0, Fields(kKwajExt, "")), "", false, ""},
         {"e.zz_", SzddCompress("x", 'z'), "", false, ""},
-        {"f.zz_", KwajHeader(0, Fields(kKwajExt, "DOC"), 15), "", false, ""},
+        // Fields read as written although the data offset points into them, up to the file's end.
+        {"f.zz_", KwajHeader(0, Fields(kKwajExt, "DOC"), 15), "", true, "doc"},
+        {"g.zz_", Cut(KwajHeader(0, Fields(kKwajExt, "DOC"), 15), 1), "", false, ""},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(SzddWriteFile(dir / c.pszName, c.strFile));
@@ -125,7 +161,10 @@ TEST_F(FormatsTest, CorruptKwajFilesWriteNothingAndKeepTheTarget) {
         ASSERT_TRUE(SzddWriteFile(here / "bad.exe", "keep me"));
         CCompressedFile f((here / "bad.ex_").c_str());
         EXPECT_FALSE(f.Expand("")) << c.pszWhat;
-        EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailCorrupt) << c.pszWhat;
+        EXPECT_EQ(f.LastFailure(), c.nCode == LZ_ERROR_READ      ? CCompressedFile::kFailTruncated
+                                   : c.nCode == LZ_ERROR_CORRUPT ? CCompressedFile::kFailCorrupt
+                                                                 : CCompressedFile::kFailUnknownMethod)
+            << c.pszWhat;
         EXPECT_STREQ(f.m_szOutputPath, "");
         EXPECT_EQ(Read(here / "bad.exe"), "keep me") << c.pszWhat;
         EXPECT_EQ(here.List(), "bad.ex_|bad.exe") << c.pszWhat;

@@ -260,7 +260,7 @@ TEST_F(ExpandTest, CorruptSourceLeavesTheTargetAndNoPartialFile) {
 
     CCompressedFile f((dir / "cut.ex_").c_str());
     EXPECT_FALSE(f.Expand(""));
-    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailCorrupt);
+    EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailTruncated);
     EXPECT_STREQ(f.m_szOutputPath, "");
     EXPECT_EQ(Read(dir / "cut.exe"), "keep me");
     CCompressedFile g((dir / "cut2.ex_").c_str());

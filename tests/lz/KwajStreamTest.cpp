@@ -47,7 +47,8 @@ TEST(KwajStream, OptionalFieldsInEveryCombinationAreSkippedAndRead) {
         ASSERT_TRUE(r.strOut == data) << nFlags;
 
         lz::KwajHeader h;
-        ASSERT_TRUE(lz::ParseKwajHeader(reinterpret_cast<const uint8_t*>(file.data()), file.size(), &h));
+        ASSERT_EQ(lz::ParseKwajHeader(reinterpret_cast<const uint8_t*>(file.data()), file.size(), &h),
+                  lz::KwajHeaderFault::kNone);
         EXPECT_EQ(h.nMethod, nFlags % 5);
         EXPECT_EQ(h.bHasLength, (nFlags & kKwajLength) != 0);
         EXPECT_EQ(h.nLength, nFlags & kKwajLength ? data.size() : 0u);
@@ -62,6 +63,36 @@ TEST(KwajStream, DataStartsAtTheRecordedOffsetBeyondTheFields) {
     o.nLength = static_cast<uint32_t>(data.size());
     std::string header = KwajHeader(0, o, 14 + 4 + 10);
     EXPECT_EQ(Expand(header + std::string(10, '#') + data).strOut, data);
+}
+
+TEST(KwajStream, FieldsRunningIntoTheDataAreReadAsWrittenAndTheDataTakenFromItsOffset) {
+    struct Case {
+        unsigned nFlags;
+        size_t nIntoFields;  // how far the data offset points back into the fields
+        const char* pszName;
+        const char* pszExt;
+    };
+    const Case cases[] = {
+        {kKwajName, 1, "SETUP", ""},                    // the offset on the name's NUL
+        {kKwajName | kKwajExt, 4, "SETUP", "EXE"},      // on the extension's first byte
+        {kKwajExt | kKwajText, 12, "", "EXE"},          // inside the text, fields past the data
+        {kKwajName | kKwajExt | kKwajText, 20, "SETUP", "EXE"},
+    };
+    for (const Case& c : cases) {
+        KwajOptions o;
+        o.nFlags = c.nFlags;
+        o.strName = "SETUP";
+        o.strExt = "EXE";
+        const std::string fields = KwajHeader(0, o);
+        const std::string file = KwajHeader(0, o, static_cast<int>(fields.size() - c.nIntoFields)) + "stored data";
+        lz::KwajHeader h;
+        ASSERT_EQ(lz::ParseKwajHeader(reinterpret_cast<const uint8_t*>(file.data()), file.size(), &h),
+                  lz::KwajHeaderFault::kNone) << c.nFlags;
+        EXPECT_STREQ(h.szName, c.pszName) << c.nFlags;
+        EXPECT_STREQ(h.szExt, c.pszExt) << c.nFlags;
+        Result r = Expand(file, 5);
+        EXPECT_EQ(r.strOut, fields.substr(fields.size() - c.nIntoFields, c.nIntoFields) + "stored data") << c.nFlags;
+    }
 }
 
 TEST(KwajStream, ARecordedLengthCutsLongerData) {

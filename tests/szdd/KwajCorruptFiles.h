@@ -54,29 +54,26 @@ inline std::vector<KwajBadFile> KwajBadHeaders() {
     for (unsigned nBit = 0; nBit < 6; ++nBit) {
         KwajOptions o;
         o.nFlags = 1u << nBit;
-        std::string full = KwajHeader(0, o);
-        // The data offset one byte short of the field's end, data following.
-        cases.push_back({aszField[nBit], KwajHeader(0, o, static_cast<int>(full.size() - 1)) + "data", LZ_ERROR_READ});
         // The file ending inside the field.
-        cases.push_back({aszField[nBit], Cut(full, 1), LZ_ERROR_READ});
+        cases.push_back({aszField[nBit], Cut(KwajHeader(0, o), 1), LZ_ERROR_CORRUPT});
     }
     KwajOptions all;
     all.nFlags = 63;
-    cases.push_back({"all fields, cut in the middle", KwajHeader(0, all).substr(0, 24), LZ_ERROR_READ});
+    cases.push_back({"all fields, cut in the middle", KwajHeader(0, all).substr(0, 24), LZ_ERROR_CORRUPT});
     KwajOptions none;
     none.nFlags = 0;
-    cases.push_back({"data offset inside the fixed part", KwajHeader(0, none, 13) + "data", LZ_ERROR_READ});
-    cases.push_back({"data offset 0", KwajHeader(0, none, 0) + "data", LZ_ERROR_READ});
+    cases.push_back({"data offset inside the fixed part", KwajHeader(0, none, 13) + "data", LZ_ERROR_CORRUPT});
+    cases.push_back({"data offset 0", KwajHeader(0, none, 0) + "data", LZ_ERROR_CORRUPT});
     cases.push_back({"data offset past the end", KwajHeader(0, none, 14 + 5) + "data", LZ_ERROR_READ});
     cases.push_back({"fixed part cut short", KwajHeader(0, none).substr(0, 12), LZ_ERROR_READ});
     KwajOptions name;
     name.nFlags = kKwajName;
     name.strName = "LONGNAME9";
-    cases.push_back({"name of nine characters", KwajHeader(0, name) + "data", LZ_ERROR_READ});
+    cases.push_back({"name of nine characters", KwajHeader(0, name) + "data", LZ_ERROR_CORRUPT});
     KwajOptions ext;
     ext.nFlags = kKwajExt;
     ext.strExt = "HTML";
-    cases.push_back({"extension of four characters", KwajHeader(0, ext) + "data", LZ_ERROR_READ});
+    cases.push_back({"extension of four characters", KwajHeader(0, ext) + "data", LZ_ERROR_CORRUPT});
     cases.push_back({"method 5", KwajHeader(5, none) + "data", LZ_ERROR_UNKNOWNALG});
     cases.push_back({"method 65535", KwajHeader(0xFFFF, none) + "data", LZ_ERROR_UNKNOWNALG});
     return cases;
@@ -91,11 +88,11 @@ inline std::vector<KwajBadFile> KwajBadData() {
     // Sixteen lengths of 1 for sixteen symbols over-subscribe the code.
     std::vector<std::pair<uint32_t, unsigned>> over = {{3, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}};
     for (int i = 0; i < 16; ++i) over.push_back({1, 4});
-    cases.push_back({"over-subscribed lengths", LzhTables(over), LZ_ERROR_READ});
+    cases.push_back({"over-subscribed lengths", LzhTables(over), LZ_ERROR_CORRUPT});
     // Type 2 going one below a length of 0.
     cases.push_back({"negative length", LzhTables({{2, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 2}}),
-                     LZ_ERROR_READ});
-    cases.push_back({"storage type 4", LzhTables({{4, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}}), LZ_ERROR_READ});
+                     LZ_ERROR_CORRUPT});
+    cases.push_back({"storage type 4", LzhTables({{4, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}, {0, 4}}), LZ_ERROR_CORRUPT});
     KwajOptions none;
     none.nFlags = 0;
     cases.push_back({"length lists cut off", KwajHeader(3, none) + std::string("\x33\x33\x30", 3), LZ_ERROR_READ});
@@ -104,19 +101,19 @@ inline std::vector<KwajBadFile> KwajBadData() {
     std::string noCk = deflate;
     noCk[2] = 'C';
     noCk[3] = 'C';
-    cases.push_back({"block without CK", KwajHeader(4, none) + noCk, LZ_ERROR_READ});
+    cases.push_back({"block without CK", KwajHeader(4, none) + noCk, LZ_ERROR_CORRUPT});
     cases.push_back({"missing final empty block", KwajHeader(4, none) + Cut(deflate, 2), LZ_ERROR_READ});
     cases.push_back({"final block of one byte", KwajHeader(4, none) + Cut(deflate, 1), LZ_ERROR_READ});
     cases.push_back({"file ends inside a block", KwajHeader(4, none) + deflate.substr(0, 1000), LZ_ERROR_READ});
-    cases.push_back({"block of length 1", KwajHeader(4, none) + std::string("\x01\x00" "CK", 4), LZ_ERROR_READ});
+    cases.push_back({"block of length 1", KwajHeader(4, none) + std::string("\x01\x00" "CK", 4), LZ_ERROR_CORRUPT});
     cases.push_back({"Deflate data that is no Deflate",
-                     KwajHeader(4, none) + std::string("\x06\x00" "CK\xFF\xFF\xFF\xFF\x00\x00", 10), LZ_ERROR_READ});
+                     KwajHeader(4, none) + std::string("\x06\x00" "CK\xFF\xFF\xFF\xFF\x00\x00", 10), LZ_ERROR_CORRUPT});
     // The first block's Deflate stream runs past its block into the next one.
     std::string longer = deflate;
     unsigned nShorter = (uint8_t(longer[0]) | uint8_t(longer[1]) << 8) - 100;
     longer[0] = static_cast<char>(nShorter & 0xFF);
     longer[1] = static_cast<char>(nShorter >> 8);
-    cases.push_back({"Deflate stream longer than its block", KwajHeader(4, none) + longer, LZ_ERROR_READ});
+    cases.push_back({"Deflate stream longer than its block", KwajHeader(4, none) + longer, LZ_ERROR_CORRUPT});
     return cases;
 }
 
