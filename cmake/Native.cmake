@@ -2,6 +2,8 @@
 # the command-line front end and the benchmarks.
 enable_testing()
 find_package(Threads REQUIRED)
+# GoogleTest is built for the tests only; nothing of it is installed or packaged.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # Deflate (KWAJ method 4) comes from the system's zlib.
@@ -22,11 +24,22 @@ endif()
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
 if(CLI_SOURCES)
   add_executable(zorvane-expand ${CLI_SOURCES})
+  target_compile_definitions(zorvane-expand PRIVATE ZV_VERSION="${PROJECT_VERSION}")
   target_link_libraries(zorvane-expand PRIVATE zorvane_portable Threads::Threads)
+
+  # The manual page carries the version and is installed compressed, as man expects.
+  set(MANUAL_PAGE ${CMAKE_BINARY_DIR}/zorvane-expand.1)
+  configure_file(cli/zorvane-expand.1 ${MANUAL_PAGE} @ONLY)
+  add_custom_command(OUTPUT ${MANUAL_PAGE}.gz
+    COMMAND gzip -9 -n -c ${MANUAL_PAGE} > ${MANUAL_PAGE}.gz
+    DEPENDS ${MANUAL_PAGE}
+    VERBATIM)
+  add_custom_target(zorvane_manual_page ALL DEPENDS ${MANUAL_PAGE}.gz)
+  add_dependencies(zorvane-expand zorvane_manual_page)
 
   include(GNUInstallDirs)
   install(TARGETS zorvane-expand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES cli/zorvane-expand.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${MANUAL_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
   # End-to-end tests: they run the built tool as a user would.
   file(GLOB CLI_TEST_SOURCES CONFIGURE_DEPENDS tests/cli/*.cpp)
