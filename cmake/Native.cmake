@@ -24,7 +24,9 @@ endif()
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
 if(CLI_SOURCES)
   add_executable(zorvane-expand ${CLI_SOURCES})
-  target_compile_definitions(zorvane-expand PRIVATE ZV_VERSION="${PROJECT_VERSION}")
+  target_compile_definitions(zorvane-expand PRIVATE ZV_VERSION="${PROJECT_VERSION}" _FORTIFY_SOURCE=2)
+  # Hardened as Debian builds its own tools.
+  target_link_options(zorvane-expand PRIVATE -Wl,-z,now)
   target_link_libraries(zorvane-expand PRIVATE zorvane_portable Threads::Threads)
 
   # The manual page carries the version and is installed compressed, as man expects.
@@ -40,6 +42,7 @@ if(CLI_SOURCES)
   include(GNUInstallDirs)
   install(TARGETS zorvane-expand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${MANUAL_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  include(cmake/Package.cmake)
 
   # End-to-end tests: they run the built tool as a user would.
   file(GLOB CLI_TEST_SOURCES CONFIGURE_DEPENDS tests/cli/*.cpp)
