@@ -29,19 +29,23 @@ if(CLI_SOURCES)
   target_link_options(zorvane-expand PRIVATE -Wl,-z,now)
   target_link_libraries(zorvane-expand PRIVATE zorvane_portable Threads::Threads)
 
-  # The manual page carries the version and is installed compressed, as man expects.
-  set(MANUAL_PAGE ${CMAKE_BINARY_DIR}/zorvane-expand.1)
-  configure_file(cli/zorvane-expand.1 ${MANUAL_PAGE} @ONLY)
-  add_custom_command(OUTPUT ${MANUAL_PAGE}.gz
-    COMMAND gzip -9 -n -c ${MANUAL_PAGE} > ${MANUAL_PAGE}.gz
-    DEPENDS ${MANUAL_PAGE}
-    VERBATIM)
-  add_custom_target(zorvane_manual_page ALL DEPENDS ${MANUAL_PAGE}.gz)
-  add_dependencies(zorvane-expand zorvane_manual_page)
+  # A document of the tool, given the project version and compressed as man and Debian
+  # keep it, built with the tool: zv_tool_document(SOURCE NAME) makes NAME.gz.
+  function(zv_tool_document source name)
+    set(document ${CMAKE_BINARY_DIR}/${name})
+    configure_file(${source} ${document} @ONLY)
+    add_custom_command(OUTPUT ${document}.gz
+      COMMAND gzip -9 -n -c ${document} > ${document}.gz
+      DEPENDS ${document}
+      VERBATIM)
+    add_custom_target(zorvane_${name}_gz ALL DEPENDS ${document}.gz)
+    add_dependencies(zorvane-expand zorvane_${name}_gz)
+  endfunction()
+  zv_tool_document(cli/zorvane-expand.1 zorvane-expand.1)
 
   include(GNUInstallDirs)
   install(TARGETS zorvane-expand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${MANUAL_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/zorvane-expand.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   include(cmake/Package.cmake)
 
   # End-to-end tests: they run the built tool as a user would.

@@ -1,17 +1,9 @@
-# The Debian package of the command-line tool: what `cmake --install` puts under /usr,
-# with the copyright note, made by CPack (`cpack -G DEB` in the native build folder).
-# The package's documents: the copyright note and the changelog that Debian asks for,
-# compressed as Debian keeps it; the changelog's entry carries the project version.
-set(PACKAGE_DOCS ${CMAKE_INSTALL_DATAROOTDIR}/doc/zorvane-expand)
-set(CHANGELOG ${CMAKE_BINARY_DIR}/changelog)
-configure_file(${CMAKE_SOURCE_DIR}/dist/changelog.in ${CHANGELOG} @ONLY)
-add_custom_command(OUTPUT ${CHANGELOG}.gz
-  COMMAND gzip -9 -n -c ${CHANGELOG} > ${CHANGELOG}.gz
-  DEPENDS ${CHANGELOG}
-  VERBATIM)
-add_custom_target(zorvane_changelog ALL DEPENDS ${CHANGELOG}.gz)
-add_dependencies(zorvane-expand zorvane_changelog)
-install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CHANGELOG}.gz DESTINATION ${PACKAGE_DOCS})
+# The Debian package of the command-line tool, made by CPack (`cpack -G DEB` in the
+# native build folder) from what `cmake --install` puts under /usr, with the copyright
+# note and the changelog that Debian asks for; the changelog's entry has the version.
+zv_tool_document(${CMAKE_SOURCE_DIR}/dist/changelog.in changelog)
+install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zorvane-expand)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zorvane-expand)
