@@ -5,6 +5,8 @@ zv_tool_document(${CMAKE_SOURCE_DIR}/dist/changelog.in changelog)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CMAKE_BINARY_DIR}/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/zorvane-expand)
 
+# The package holds the tool alone: installing it builds what it installs, not the tests.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zorvane-expand)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
