@@ -1,5 +1,5 @@
 // zorvane-expand [OPTION]... FILE...
-// Expands SZDD files on Linux with the naming rules of the desktop program: the
+// Expands SZDD and KWAJ files on Linux with the naming rules of the desktop program: the
 // command line is in Options.cpp, the names in Naming.cpp, the list in ListFormat.cpp.
 #include "cli/Decode.h"
 #include "cli/ListFormat.h"

@@ -3,7 +3,8 @@
 #include <cstring>
 
 const char kProgramName[] = "zorvane-expand";
-const char kVersion[] = "2.2";
+// The build gives the project version.
+const char kVersion[] = ZV_VERSION;
 
 namespace {
 
@@ -132,7 +133,8 @@ std::string ParseArguments(int argc, const char* const* argv, Options* pOptions)
 
 std::string HelpText() {
     std::string s = std::string("Usage: ") + kProgramName + " [OPTION]... FILE...\n" +
-                    "Expand SZDD compressed files (SETUP.EX_) beside themselves or into a folder.\n\n";
+                    "Expand files compressed as SZDD, its short-header variant or KWAJ (SETUP.EX_)\n"
+                    "beside themselves or into a folder.\n\n";
     for (const OptionDef& option : kOptions) {
         std::string strForms = option.cShort ? std::string("  -") + option.cShort + ", " : std::string("      ");
         strForms += std::string("--") + option.pszLong;

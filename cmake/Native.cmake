@@ -2,6 +2,8 @@
 # the command-line front end and the benchmarks.
 enable_testing()
 find_package(Threads REQUIRED)
+# GoogleTest is built for the tests only; nothing of it is installed or packaged.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 # Deflate (KWAJ method 4) comes from the system's zlib.
@@ -22,11 +24,29 @@ endif()
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
 if(CLI_SOURCES)
   add_executable(zorvane-expand ${CLI_SOURCES})
+  target_compile_definitions(zorvane-expand PRIVATE ZV_VERSION="${PROJECT_VERSION}" _FORTIFY_SOURCE=2)
+  # Hardened as Debian builds its own tools.
+  target_link_options(zorvane-expand PRIVATE -Wl,-z,now)
   target_link_libraries(zorvane-expand PRIVATE zorvane_portable Threads::Threads)
+
+  # A document of the tool, given the project version and compressed as man and Debian
+  # keep it, built with the tool: zv_tool_document(SOURCE NAME) makes NAME.gz.
+  function(zv_tool_document source name)
+    set(document ${CMAKE_BINARY_DIR}/${name})
+    configure_file(${source} ${document} @ONLY)
+    add_custom_command(OUTPUT ${document}.gz
+      COMMAND gzip -9 -n -c ${document} > ${document}.gz
+      DEPENDS ${document}
+      VERBATIM)
+    add_custom_target(zorvane_${name}_gz ALL DEPENDS ${document}.gz)
+    add_dependencies(zorvane-expand zorvane_${name}_gz)
+  endfunction()
+  zv_tool_document(cli/zorvane-expand.1 zorvane-expand.1)
 
   include(GNUInstallDirs)
   install(TARGETS zorvane-expand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES cli/zorvane-expand.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${CMAKE_BINARY_DIR}/zorvane-expand.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  include(cmake/Package.cmake)
 
   # End-to-end tests: they run the built tool as a user would.
   file(GLOB CLI_TEST_SOURCES CONFIGURE_DEPENDS tests/cli/*.cpp)

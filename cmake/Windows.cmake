@@ -11,6 +11,9 @@ set(WIN32_LIBS comctl32 shell32 advapi32 ole32 oleaut32 uuid comdlg32 gdi32 user
 
 set(RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/zorvane.rc)
 include(cmake/Icon.cmake)
+# The version header of the resource script, beside the generated icon.
+configure_file(${CMAKE_SOURCE_DIR}/res/zorvane-version.h.in ${ICON_DIR}/zorvane-version.h @ONLY)
+include(cmake/Help.cmake)
 
 # Everything but the entry point, so that the tests can drive the real windows.
 file(GLOB_RECURSE UI_SOURCES CONFIGURE_DEPENDS framework/*.cpp app/*.cpp ui/*.cpp)
@@ -21,7 +24,7 @@ target_link_libraries(zorvane_ui PUBLIC zorvane_portable ${WIN32_LIBS})
 
 add_executable(zorvane WIN32 framework/WinMain.cpp app/Program.cpp ${RESOURCE_SCRIPT})
 target_link_libraries(zorvane PRIVATE zorvane_ui)
-add_dependencies(zorvane zorvane_icon)
+add_dependencies(zorvane zorvane_icon zorvane_help)
 
 # Tests, run by scripts/test under wine64.
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

@@ -10,7 +10,8 @@ BUILD_ROOT=${BUILD_ROOT:-$ZV_REPO/build}
 ZV_JOBS=${ZV_JOBS:-2}
 ZV_WINE64=/usr/lib/wine/wine64
 ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
-    zlib1g-dev libz-mingw-w64-dev wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3)
+    zlib1g-dev libz-mingw-w64-dev wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3
+    zip dpkg-dev lintian)
 
 # DLLs that every Windows installation has; the program and the tests may import only these.
 ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
@@ -206,6 +207,11 @@ zv_build() {
     local targets=()
     [ $# -gt 0 ] && targets=(--target "$@")
     cmake --build "$dir" -j"$ZV_JOBS" "${targets[@]}"
+}
+
+# The project version (CMakeLists.txt) that a configured build folder was made with.
+zv_project_version() {
+    sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$1/CMakeCache.txt"
 }
 
 # Fails unless the .exe imports system DLLs only (no MinGW runtime beside it).
