@@ -10,10 +10,6 @@
 #include <cstring>
 #include <vector>
 
-// Folder separators: '\' as on Windows, and '/' which Windows takes as one too
-// and which is the separator of native paths. Neither is ever the second byte
-// of a double-byte character, so the same rules name files on both.
-
 namespace {
 
 constexpr uint32_t kSizeUnknown = 0xFFFFFFFFu;
@@ -234,7 +230,7 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
     strName += m_szExt;
     if (strName.size() >= kMaxPath) return Fail(kFailNameTooLong);
     // Never expand a file onto itself.
-    if (mbcs::EqualNoCase(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
+    if (mbcs::SameFileName(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
     *pName = std::move(strName);
     return true;
 }

@@ -284,6 +284,18 @@ TEST_F(ExpandTool, ListDecodesWithoutWritingAndReportsDamage) {
     EXPECT_EQ(Run({"--list", "good.ex_"}).nStatus, 0);
 }
 
+TEST_F(ExpandTool, ABackslashIsPartOfANameNotAFolder) {
+    Compress("p\\a.ex_", "p");
+    Compress("q\\a.ex_", "q");
+    MakeFolder("out");
+    ToolResult r = Run({"-d", "out", "p\\a.ex_", "q\\a.ex_"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "p\\a.ex_ -> out/p\\a.exe\nq\\a.ex_ -> out/q\\a.exe\n");
+    EXPECT_EQ(Read("out/p\\a.exe"), "p");
+    EXPECT_EQ(Read("out/q\\a.exe"), "q");
+    EXPECT_EQ(dir.List("out"), "p\\a.exe|q\\a.exe");
+}
+
 TEST_F(ExpandTool, RecursiveTakesTheCompressedFilesOfTheWholeTree) {
     MakeFolder("disk");
     MakeFolder("disk/sub");

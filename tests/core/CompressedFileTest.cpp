@@ -3,6 +3,7 @@
 #include "platform/File.h"
 #include "tests/platform/CodePage932Rule.h"
 #include "tests/platform/TestFolder.h"
+#include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
 #include <gtest/gtest.h>
@@ -367,6 +368,27 @@ TEST_F(ExpandTest, HeaderCompletesAnExtensionTheTableDoesNotKnow) {
     CCompressedFile t((dir / "table.ex_").c_str());
     EXPECT_FALSE(t.RestoreExtensionFromHeader());
     EXPECT_STREQ(t.m_szExt, "exe");
+}
+
+TEST_F(ExpandTest, ANameThatDiffersInCaseIsAnotherFileWhereNamesKeepTheirCase) {
+    BuildPathRules own;
+    KwajOptions o;
+    o.nFlags = kKwajExt;
+    o.strExt = "EXE";
+    ASSERT_TRUE(SzddWriteFile(dir / "X.EXE", KwajCompress("program", 0, o)));
+    const std::string strPacked = Read(dir / "X.EXE");
+    CCompressedFile f((dir / "X.EXE").c_str());
+    ASSERT_TRUE(f.GuessExtensionFromHeader());
+    if (platform::NamesIgnoreCase()) {
+        EXPECT_FALSE(f.Expand(""));
+        EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailSameAsSource);
+        EXPECT_EQ(dir.List(), "X.EXE");
+    } else {
+        ASSERT_TRUE(f.Expand("")) << f.LastFailure();
+        EXPECT_EQ(Read(dir / "X.exe"), "program");
+        EXPECT_EQ(dir.List(), "X.EXE|X.exe");
+    }
+    EXPECT_EQ(Read(dir / "X.EXE"), strPacked);
 }
 
 TEST_F(ExpandTest, KeepingExistingTargetsNeverReplacesOne) {
