@@ -32,6 +32,7 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailWrite: return "write failed (disk full?)";
     case CCompressedFile::kFailTargetReadOnly: return "the output file exists and is read-only";
     case CCompressedFile::kFailTargetExists: return "the output file exists";
+    case CCompressedFile::kFailLeavesFolder: return "the output name would leave its folder";
     case CCompressedFile::kFailNone: break;
     }
     return "failed";
@@ -141,7 +142,9 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
                             m_o.bKeepExisting ? CCompressedFile::kKeepExisting : CCompressedFile::kReplaceExisting);
     }
     if (bDone) {
-        if (!m_o.bQuiet) std::printf("%s -> %s%s\n", file.m_szPath, file.m_szOutputPath, NameNote(eRule));
+        if (!m_o.bQuiet)
+            std::printf("%s -> %s%s\n", file.m_szPath, file.m_szOutputPath,
+                        NameNote(eRule, file.RecordedExtension()).c_str());
         return true;
     }
     std::string strName;

@@ -284,6 +284,39 @@ TEST_F(ExpandTool, ListDecodesWithoutWritingAndReportsDamage) {
     EXPECT_EQ(Run({"--list", "good.ex_"}).nStatus, 0);
 }
 
+TEST_F(ExpandTool, RecordedExtensionsThatCannotNameAFileAreRefusedAndNothingLeavesTheFolder) {
+    const char* const aszRecorded[] = {"/ab", "\\ab", "..", "\x1B\n", ":x", "a.b"};
+    const std::string strNote = " (recorded extension refused) (extension unknown: fallback name)\n";
+    MakeFolder("in");
+    MakeFolder("out");
+    std::string strTreeOut, strOutFolders;
+    for (size_t i = 0; i < std::size(aszRecorded); ++i) {
+        const std::string strSub = std::to_string(i);
+        KwajOptions o;
+        o.nFlags = kKwajExt;
+        o.strExt = aszRecorded[i];
+        MakeFolder("in/" + strSub);
+        Write("in/" + strSub + "/..x_", KwajCompress("data " + strSub, 0, o));
+        ToolResult r = Run({"-d", "out", "in/" + strSub + "/..x_"});
+        EXPECT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(r.strOut, "in/" + strSub + "/..x_ -> out/...x_" + strNote);
+        EXPECT_EQ(Read("out/...x_"), "data " + strSub);
+        EXPECT_EQ(dir.List(), "in|out");
+        EXPECT_EQ(dir.List("out"), "...x_");
+        strTreeOut += "in/" + strSub + "/..x_ -> out/" + strSub + "/...x_" + strNote;
+        strOutFolders += "|" + strSub;
+    }
+    ToolResult r = Run({"-R", "-d", "out", "in"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, strTreeOut);
+    EXPECT_EQ(dir.List(), "in|out");
+    EXPECT_EQ(dir.List("out"), "...x_" + strOutFolders);
+    for (size_t i = 0; i < std::size(aszRecorded); ++i) {
+        EXPECT_EQ(dir.List("out/" + std::to_string(i)), "...x_") << aszRecorded[i];
+        EXPECT_EQ(dir.List("in/" + std::to_string(i)), "..x_") << aszRecorded[i];
+    }
+}
+
 TEST_F(ExpandTool, ABackslashIsPartOfANameNotAFolder) {
     Compress("p\\a.ex_", "p");
     Compress("q\\a.ex_", "q");

@@ -202,6 +202,44 @@ TEST(CompressedFile, NativeNamesInUtf8AreCutAtTheirOwnDotsAndSlashes) {
 }
 #endif
 
+TEST(CompressedFile, SeparatorsCaseAndTheOutputsFolderFollowThePathStyle) {
+    const auto kWin = platform::PathStyle::kWindows, kNative = platform::PathStyle::kNative;
+    const struct {
+        platform::PathStyle eStyle;
+        const char* pszPath;
+        const char* pszExt;  // as if the user typed it
+        const char* pszPrefix;
+        const char* pszName;  // or why it is refused
+    } cases[] = {
+        // '\' separates on Windows only.
+        {kWin, "p\\a.ex_", "exe", "out/", "out/a.exe"},
+        {kNative, "p\\a.ex_", "exe", "out/", "out/p\\a.exe"},
+        // Names that differ in case are other files natively.
+        {kWin, "d/X.EXE", "exe", "", "same"},
+        {kNative, "d/X.EXE", "exe", "", "d/X.exe"},
+        {kNative, "d/X.exe", "exe", "", "same"},
+        // A typed extension is the user's text, but the output stays in its folder.
+        {kWin, "in\\..x_", "..\\x", "", "leaves"},
+        {kWin, "in\\..x_", "..\\x", "out\\", "leaves"},
+        {kNative, "in/..x_", "..\\x", "", "in/....\\x"},
+        {kNative, "in/..x_", "/x", "out/", "leaves"},
+        {kNative, "in/..x_", "a.b", "", "in/..a.b"},
+        {kNative, "in/..x_", ".", "", "leaves"},  // "..." names no file
+        {kWin, "in\\..x_", " ", "", "leaves"},   // Windows drops the space: ".."
+    };
+    for (const auto& c : cases) {
+        UsePathStyle style(c.eStyle);
+        CCompressedFile f(c.pszPath);
+        std::strcpy(f.m_szExt, c.pszExt);
+        std::string s;
+        if (!f.OutputName(c.pszPrefix, &s))
+            s = f.LastFailure() == CCompressedFile::kFailSameAsSource   ? "same"
+                : f.LastFailure() == CCompressedFile::kFailLeavesFolder ? "leaves"
+                                                                        : "other";
+        EXPECT_EQ(s, c.pszName) << c.pszPath << " + " << c.pszExt;
+    }
+}
+
 class ExpandTest : public ::testing::Test {
 protected:
     std::string Read(const std::string& strPath) {
@@ -368,6 +406,32 @@ TEST_F(ExpandTest, HeaderCompletesAnExtensionTheTableDoesNotKnow) {
     CCompressedFile t((dir / "table.ex_").c_str());
     EXPECT_FALSE(t.RestoreExtensionFromHeader());
     EXPECT_STREQ(t.m_szExt, "exe");
+}
+
+TEST_F(ExpandTest, HostileRecordedExtensionsAreRefusedAndNothingLeavesTheFolder) {
+    ASSERT_TRUE(dir.MakeFolder("in"));
+    ASSERT_TRUE(dir.MakeFolder("out"));
+    const std::string strIn = dir / "in" + dir.Separator(), strOut = dir / "out" + dir.Separator();
+    for (const char* pszRecorded : {"/ab", "\\ab", "..", "\x1B\n", ":x", "a.b"}) {
+        KwajOptions o;
+        o.nFlags = kKwajLength | kKwajExt;
+        o.strExt = pszRecorded;
+        ASSERT_TRUE(SzddWriteFile(strIn + "..x_", KwajCompress("data", 0, o)));
+        for (const std::string& strPrefix : {std::string(), strOut}) {
+            CCompressedFile f((strIn + "..x_").c_str());
+            EXPECT_FALSE(f.GuessExtensionFromHeader()) << pszRecorded;
+            EXPECT_EQ(f.RecordedExtension(), CCompressedFile::kRecordedRefused);
+            // The fallback names it: the source's own extension after a second dot.
+            const std::string strName = (strPrefix.empty() ? strIn : strOut) + "...x_";
+            ASSERT_TRUE(f.Expand(strPrefix.c_str())) << pszRecorded << " failure " << f.LastFailure();
+            EXPECT_EQ(f.m_szOutputPath, strName) << pszRecorded;
+            EXPECT_EQ(Read(strName), "data");
+            EXPECT_EQ(dir.List(), "in|out") << pszRecorded;
+            EXPECT_EQ(dir.List("in"), strPrefix.empty() ? "...x_|..x_" : "..x_") << pszRecorded;
+            EXPECT_EQ(dir.List("out"), strPrefix.empty() ? "" : "...x_") << pszRecorded;
+            platform::FileRemove(strName.c_str());
+        }
+    }
 }
 
 TEST_F(ExpandTest, ANameThatDiffersInCaseIsAnotherFileWhereNamesKeepTheirCase) {
