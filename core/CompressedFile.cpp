@@ -145,7 +145,8 @@ const char* CCompressedFile::CompressedExtension() const {
 
 bool CCompressedFile::GuessExtensionFromHeader() {
     platform::File file;
-    m_eRecorded = m_szPath[0] != '\0' && file.OpenRead(m_szPath) ? TakeRecordedExtension(file, m_szExt) : kNoneRecorded;
+    const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
+    m_eRecorded = bOpen ? TakeRecordedExtension(file, m_szExt) : kNoneRecorded;
     return m_eRecorded == kRecordedTaken;
 }
 

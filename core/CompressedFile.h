@@ -42,7 +42,8 @@ public:
     bool GuessExtension();
     // Reads the header: a KWAJ file that records its original extension gets it
     // (lower case) in place of the table's guess. False, m_szExt unchanged, when
-    // the file records none or one that may not stand in a file name. Kept apart from construction, which touches no file.
+    // the file records none, or one that may not stand in a file name (see
+    // RecordedExtension). Kept apart from construction, which touches no file.
     bool GuessExtensionFromHeader();
     // When m_szExt is empty, fills it from what the header records; false
     // (m_szExt unchanged) when it records nothing usable.
