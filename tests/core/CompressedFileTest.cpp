@@ -202,42 +202,30 @@ TEST(CompressedFile, NativeNamesInUtf8AreCutAtTheirOwnDotsAndSlashes) {
 }
 #endif
 
-TEST(CompressedFile, SeparatorsCaseAndTheOutputsFolderFollowThePathStyle) {
-    const auto kWin = platform::PathStyle::kWindows, kNative = platform::PathStyle::kNative;
-    const struct {
-        platform::PathStyle eStyle;
-        const char* pszPath;
-        const char* pszExt;  // as if the user typed it
-        const char* pszPrefix;
-        const char* pszName;  // or why it is refused
-    } cases[] = {
-        // '\' separates on Windows only.
-        {kWin, "p\\a.ex_", "exe", "out/", "out/a.exe"},
-        {kNative, "p\\a.ex_", "exe", "out/", "out/p\\a.exe"},
-        // Names that differ in case are other files natively.
-        {kWin, "d/X.EXE", "exe", "", "same"},
-        {kNative, "d/X.EXE", "exe", "", "d/X.exe"},
-        {kNative, "d/X.exe", "exe", "", "same"},
-        // A typed extension is the user's text, but the output stays in its folder.
-        {kWin, "in\\..x_", "..\\x", "", "leaves"},
-        {kWin, "in\\..x_", "..\\x", "out\\", "leaves"},
-        {kNative, "in/..x_", "..\\x", "", "in/....\\x"},
-        {kNative, "in/..x_", "/x", "out/", "leaves"},
-        {kNative, "in/..x_", "a.b", "", "in/..a.b"},
-        {kNative, "in/..x_", ".", "", "leaves"},  // "..." names no file
-        {kWin, "in\\..x_", " ", "", "leaves"},   // Windows drops the space: ".."
-    };
-    for (const auto& c : cases) {
-        UsePathStyle style(c.eStyle);
-        CCompressedFile f(c.pszPath);
-        std::strcpy(f.m_szExt, c.pszExt);
-        std::string s;
-        if (!f.OutputName(c.pszPrefix, &s))
-            s = f.LastFailure() == CCompressedFile::kFailSameAsSource   ? "same"
-                : f.LastFailure() == CCompressedFile::kFailLeavesFolder ? "leaves"
-                                                                        : "other";
-        EXPECT_EQ(s, c.pszName) << c.pszPath << " + " << c.pszExt;
+TEST(CompressedFile, SeparatorsAndCaseFollowThePathStyle) {
+    EXPECT_EQ(NameFor("p\\a.ex_", "exe", "out/"), "out/a.exe");
+    EXPECT_EQ(NameFor("d/X.EXE", "exe", ""), "<refused>");
+    // Natively '\' is a byte of a name and names that differ in case are other files.
+    const platform::PathStyle ePrevious = platform::SetPathStyle(platform::PathStyle::kNative);
+    EXPECT_EQ(NameFor("p\\a.ex_", "exe", "out/"), "out/p\\a.exe");
+    EXPECT_EQ(NameFor("d/X.EXE", "exe", ""), "d/X.exe");
+    EXPECT_EQ(NameFor("d/X.exe", "exe", ""), "<refused>");
+    EXPECT_EQ(NameFor("in/..x_", "..\\x", ""), "in/....\\x");
+    platform::SetPathStyle(ePrevious);
+}
+
+TEST(CompressedFile, ATypedExtensionNeverLeadsOutOfTheFolder) {
+    // "..." and ".. " name no file of their own: Windows cuts them down to "..".
+    for (const char* pszExt : {"..\\x", "/x", "\\..\\x", ".", " "}) {
+        for (const char* pszPrefix : {"", "out\\"}) {
+            CCompressedFile f("in\\..x_");
+            std::strcpy(f.m_szExt, pszExt);
+            std::string s;
+            EXPECT_FALSE(f.OutputName(pszPrefix, &s)) << pszExt << " gave " << s;
+            EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailLeavesFolder) << pszExt;
+        }
     }
+    EXPECT_EQ(NameFor("in\\..x_", "a.b", "out\\"), "out\\..a.b");
 }
 
 class ExpandTest : public ::testing::Test {
@@ -409,50 +397,23 @@ TEST_F(ExpandTest, HeaderCompletesAnExtensionTheTableDoesNotKnow) {
 }
 
 TEST_F(ExpandTest, HostileRecordedExtensionsAreRefusedAndNothingLeavesTheFolder) {
-    ASSERT_TRUE(dir.MakeFolder("in"));
-    ASSERT_TRUE(dir.MakeFolder("out"));
-    const std::string strIn = dir / "in" + dir.Separator(), strOut = dir / "out" + dir.Separator();
-    for (const char* pszRecorded : {"/ab", "\\ab", "..", "\x1B\n", ":x", "a.b"}) {
+    TestFolder in, out;  // beside each other: the folder above holds neither's files
+    for (const char* pszRecorded : {"/ab", "\\ab", "..", "\x1B\n", ":x", "a.b", "a|", "a "}) {
         KwajOptions o;
-        o.nFlags = kKwajLength | kKwajExt;
+        o.nFlags = kKwajExt;
         o.strExt = pszRecorded;
-        ASSERT_TRUE(SzddWriteFile(strIn + "..x_", KwajCompress("data", 0, o)));
-        for (const std::string& strPrefix : {std::string(), strOut}) {
-            CCompressedFile f((strIn + "..x_").c_str());
+        ASSERT_TRUE(SzddWriteFile(in / "..x_", KwajCompress("data", 0, o)));
+        for (const TestFolder* pInto : {&in, &out}) {
+            CCompressedFile f((in / "..x_").c_str());
             EXPECT_FALSE(f.GuessExtensionFromHeader()) << pszRecorded;
             EXPECT_EQ(f.RecordedExtension(), CCompressedFile::kRecordedRefused);
             // The fallback names it: the source's own extension after a second dot.
-            const std::string strName = (strPrefix.empty() ? strIn : strOut) + "...x_";
-            ASSERT_TRUE(f.Expand(strPrefix.c_str())) << pszRecorded << " failure " << f.LastFailure();
-            EXPECT_EQ(f.m_szOutputPath, strName) << pszRecorded;
-            EXPECT_EQ(Read(strName), "data");
-            EXPECT_EQ(dir.List(), "in|out") << pszRecorded;
-            EXPECT_EQ(dir.List("in"), strPrefix.empty() ? "...x_|..x_" : "..x_") << pszRecorded;
-            EXPECT_EQ(dir.List("out"), strPrefix.empty() ? "" : "...x_") << pszRecorded;
-            platform::FileRemove(strName.c_str());
+            ASSERT_TRUE(f.Expand(pInto == &in ? "" : out.Path().c_str())) << pszRecorded << f.LastFailure();
+            EXPECT_EQ(f.m_szOutputPath, *pInto / "...x_") << pszRecorded;
+            EXPECT_EQ(Read(*pInto / "...x_"), "data");
         }
+        EXPECT_EQ(in.List() + "," + out.List(), "...x_|..x_,...x_") << pszRecorded;
     }
-}
-
-TEST_F(ExpandTest, ANameThatDiffersInCaseIsAnotherFileWhereNamesKeepTheirCase) {
-    BuildPathRules own;
-    KwajOptions o;
-    o.nFlags = kKwajExt;
-    o.strExt = "EXE";
-    ASSERT_TRUE(SzddWriteFile(dir / "X.EXE", KwajCompress("program", 0, o)));
-    const std::string strPacked = Read(dir / "X.EXE");
-    CCompressedFile f((dir / "X.EXE").c_str());
-    ASSERT_TRUE(f.GuessExtensionFromHeader());
-    if (platform::NamesIgnoreCase()) {
-        EXPECT_FALSE(f.Expand(""));
-        EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailSameAsSource);
-        EXPECT_EQ(dir.List(), "X.EXE");
-    } else {
-        ASSERT_TRUE(f.Expand("")) << f.LastFailure();
-        EXPECT_EQ(Read(dir / "X.exe"), "program");
-        EXPECT_EQ(dir.List(), "X.EXE|X.exe");
-    }
-    EXPECT_EQ(Read(dir / "X.EXE"), strPacked);
 }
 
 TEST_F(ExpandTest, KeepingExistingTargetsNeverReplacesOne) {

@@ -21,21 +21,3 @@ public:
 private:
     platform::LeadByteRule m_previous;
 };
-
-// A path style for the length of one scope.
-class UsePathStyle {
-public:
-    explicit UsePathStyle(platform::PathStyle eStyle) : m_previous(platform::SetPathStyle(eStyle)) {}
-    ~UsePathStyle() { platform::SetPathStyle(m_previous); }
-    UsePathStyle(const UsePathStyle&) = delete;
-    UsePathStyle& operator=(const UsePathStyle&) = delete;
-
-private:
-    platform::PathStyle m_previous;
-};
-
-// The build's own lead bytes and path style for the length of one scope.
-struct BuildPathRules {
-    BuildLeadByteRule leadBytes;
-    UsePathStyle style{platform::BuildPathStyle()};
-};

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <ftw.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -41,15 +40,6 @@ public:
     const std::string& Path() const { return m_strPath; }
     std::string operator/(const std::string& strName) const { return m_strPath + strName; }
     char Separator() const { return m_strPath.empty() ? '/' : m_strPath.back(); }
-
-    // Makes a folder of that name in this one.
-    bool MakeFolder(const std::string& strName) const {
-#ifdef _WIN32
-        return CreateDirectoryA((m_strPath + strName).c_str(), nullptr) != FALSE;
-#else
-        return ::mkdir((m_strPath + strName).c_str(), 0777) == 0;
-#endif
-    }
 
     // Names of the files in the folder, or in a folder of it (not recursive), sorted.
     std::string List(const std::string& strSub = std::string()) const {
