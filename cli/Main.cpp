@@ -34,6 +34,7 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailWrite: return "write failed (disk full?)";
     case CCompressedFile::kFailTargetReadOnly: return "the output file exists and is read-only";
     case CCompressedFile::kFailTargetExists: return "the output file exists";
+    case CCompressedFile::kFailLeavesFolder: return "the output name would leave its folder";
     case CCompressedFile::kFailNone: break;
     }
     return "failed";
@@ -172,8 +173,8 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
     if (bDone || bSalvaged) {
         if (!m_o.bQuiet)
-            std::printf("%s -> %s%s%s\n", file.m_szPath, file.m_szOutputPath, NameNote(eRule),
-                        bSalvaged ? " (damaged)" : "");
+            std::printf("%s -> %s%s%s\n", file.m_szPath, file.m_szOutputPath,
+                        NameNote(eRule, file.RecordedExtension()).c_str(), bSalvaged ? " (damaged)" : "");
         if (bDone) return true;
         ReportError(file.m_szPath,
                     std::string("damaged, written as far as its data goes: ") + Reason(file.LastFailure()));

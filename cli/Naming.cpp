@@ -8,14 +8,16 @@ NameRule ChooseExtension(CCompressedFile& file, bool bFromHeader) {
     return NameRule::kFallback;
 }
 
-const char* NameNote(NameRule rule) {
+std::string NameNote(NameRule rule, CCompressedFile::Recorded eRecorded) {
+    // The refused text itself is never shown: it may hold control bytes.
+    std::string strNote = eRecorded == CCompressedFile::kRecordedRefused ? " (recorded extension refused)" : "";
     switch (rule) {
-    case NameRule::kHeader: return " (extension completed from the header)";
-    case NameRule::kFallback: return " (extension unknown: fallback name)";
+    case NameRule::kHeader: return strNote + " (extension completed from the header)";
+    case NameRule::kFallback: return strNote + " (extension unknown: fallback name)";
     case NameRule::kRecorded:
     case NameRule::kTable: break;
     }
-    return "";
+    return strNote;
 }
 
 std::string DestinationPrefix(const std::string& strDirectory, const std::string& strRelativeFolder) {

@@ -18,8 +18,9 @@ enum class NameRule {
 // m_szExt empty, which Expand fills with the source's own extension.
 NameRule ChooseExtension(CCompressedFile& file, bool bFromHeader);
 
-// What a result line adds after the output name: nothing for the table's names.
-const char* NameNote(NameRule rule);
+// What a result line adds after the output name: nothing for the table's names,
+// and a word on a recorded extension that was refused.
+std::string NameNote(NameRule rule, CCompressedFile::Recorded eRecorded);
 
 // The prefix that Expand puts before the bare output name: empty for beside the
 // source, else DIR and the folders below the named one that the file was found

@@ -1,5 +1,6 @@
 #include "core/CompressedFile.h"
 #include "core/ExtensionTable.h"
+#include "core/HeaderName.h"
 #include "core/MbcsText.h"
 #include "lz/ExpandStream.h"
 #include "lz/FileStreams.h"
@@ -9,10 +10,6 @@
 
 #include <cstring>
 #include <vector>
-
-// Folder separators: '\' as on Windows, and '/' which Windows takes as one too
-// and which is the separator of native paths. Neither is ever the second byte
-// of a double-byte character, so the same rules name files on both.
 
 namespace {
 
@@ -28,13 +25,6 @@ size_t ReadAt(platform::File& file, uint64_t nOffset, uint8_t* pBuffer, size_t n
         nGot += static_cast<size_t>(n);
     }
     return nGot;
-}
-
-// A character that can stand in a file name on every system the files are used on,
-// and alone: no separator, no control character, no byte of a multi-byte one.
-bool IsNameCharacter(char c) {
-    return c > 0x20 && c < 0x7F && c != '/' && c != '\\' && c != '.' && c != ':' && c != '*' && c != '?' &&
-           c != '"' && c != '<' && c != '>' && c != '|';
 }
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -109,19 +99,31 @@ uint32_t ExpandedSize(platform::File& file, int64_t nFileSize) {
     return n < 0 ? 0 : ColumnSize(static_cast<uint64_t>(n));
 }
 
-// Puts the extension that a KWAJ header records (lower case) into szExt; false, szExt
-// unchanged, when the file records none.
-bool TakeRecordedExtension(platform::File& file, char (&szExt)[CCompressedFile::kMaxExt]) {
+// Puts the extension that a KWAJ header records (lower case) into szExt when it may
+// stand in a file name; otherwise szExt stays as it is.
+CCompressedFile::Recorded TakeRecordedExtension(platform::File& file, char (&szExt)[CCompressedFile::kMaxExt]) {
     uint8_t abSignature[lz::kSignatureSize];
     size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
     lz::KwajHeader header;
     if (lz::DetectFormat(abSignature, nGot) != lz::Format::kKwaj || !ReadKwajHeader(file, &header) ||
         header.szExt[0] == '\0')
-        return false;
+        return CCompressedFile::kNoneRecorded;
+    if (!IsSafeHeaderName(header.szExt)) return CCompressedFile::kRecordedRefused;
     static_assert(sizeof header.szExt <= CCompressedFile::kMaxExt, "a recorded extension fits the entry");
     std::memcpy(szExt, header.szExt, sizeof header.szExt);
     mbcs::LowerCase(szExt);
-    return true;
+    return CCompressedFile::kRecordedTaken;
+}
+
+// True when strName lies directly in strFolder (a folder ending in a separator, or
+// empty for the current one) and is a file's name there, not one that leads up
+// or that Windows would cut down to nothing.
+bool LiesDirectlyIn(const std::string& strName, const std::string& strFolder) {
+    if (strName.compare(0, strFolder.size(), strFolder) != 0) return false;
+    const char* pSep = mbcs::FindLastSeparator(strName.c_str());
+    const size_t nLeaf = pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0;
+    if (nLeaf > strFolder.size()) return false;
+    return strName.find_first_not_of(". ", nLeaf) != std::string::npos;
 }
 
 // Both sizes of a file opened for reading, or of none (null: it could not be opened).
@@ -174,7 +176,9 @@ const char* CCompressedFile::CompressedExtension() const {
 
 bool CCompressedFile::GuessExtensionFromHeader() {
     platform::File file;
-    return m_szPath[0] != '\0' && file.OpenRead(m_szPath) && TakeRecordedExtension(file, m_szExt);
+    const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
+    m_eRecorded = bOpen ? TakeRecordedExtension(file, m_szExt) : kNoneRecorded;
+    return m_eRecorded == kRecordedTaken;
 }
 
 uint32_t CCompressedFile::GetSize(bool bCompressed) const {
@@ -202,7 +206,7 @@ void CCompressedFile::RecordedSizes(int64_t* pnCompressed, uint64_t* pnExpanded)
 void CCompressedFile::ReadHeader(uint32_t* pnCompressed, uint32_t* pnExpanded) {
     platform::File file;
     const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
-    if (bOpen) TakeRecordedExtension(file, m_szExt);
+    m_eRecorded = bOpen ? TakeRecordedExtension(file, m_szExt) : kNoneRecorded;
     SizesOfOpenFile(bOpen ? &file : nullptr, pnCompressed, pnExpanded);
 }
 
@@ -223,7 +227,9 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
         lz::DetectFormat(ab, sizeof ab) != lz::Format::kSzdd)
         return false;
     char cLost = static_cast<char>(ab[9]);
-    if (!IsNameCharacter(cLost)) return false;
+    // One character alone, so never a byte of a multi-byte one.
+    const char szLost[2] = {cLost, '\0'};
+    if (ab[9] >= 0x80 || !IsSafeHeaderName(szLost)) return false;
     // The character follows the case of the extension it completes ("IN_" gives "INI").
     if (nLen >= 2) {
         char cBefore = pszCompressed[nLen - 2];
@@ -274,7 +280,13 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
     strName += m_szExt;
     if (strName.size() >= kMaxPath) return Fail(kFailNameTooLong);
     // Never expand a file onto itself.
-    if (mbcs::EqualNoCase(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
+    if (mbcs::SameFileName(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
+    // Behind the rule for header texts: whatever the extension holds, the output
+    // lands in the folder it was meant for.
+    const char* pSourceSep = *pszDestPrefix ? nullptr : mbcs::FindLastSeparator(m_szPath);
+    const std::string strFolder = *pszDestPrefix ? std::string(pszDestPrefix)
+        : std::string(m_szPath, pSourceSep ? static_cast<size_t>(pSourceSep - m_szPath) + 1 : 0);
+    if (!LiesDirectlyIn(strName, strFolder)) return Fail(kFailLeavesFolder);
     *pName = std::move(strName);
     return true;
 }

@@ -26,7 +26,11 @@ public:
         kFailTargetExists,    // the output file exists and was to be kept
         kFailTruncated,       // the data ends early, or the file cannot be read to its end
         kFailUnknownMethod,   // a compression method that cannot be expanded
+        kFailLeavesFolder,    // the output name leads out of the folder meant for it
     };
+
+    // What became of the extension a KWAJ header records.
+    enum Recorded { kNoneRecorded, kRecordedTaken, kRecordedRefused };
 
     // What an expansion does with an output file that exists already.
     enum Existing { kReplaceExisting, kKeepExisting };
@@ -44,7 +48,8 @@ public:
     bool GuessExtension();
     // Reads the header: a KWAJ file that records its original extension gets it
     // (lower case) in place of the table's guess. False, m_szExt unchanged, when
-    // the file records none. Kept apart from construction, which touches no file.
+    // the file records none, or one that may not stand in a file name (see
+    // RecordedExtension). Kept apart from construction, which touches no file.
     bool GuessExtensionFromHeader();
     // When m_szExt is empty, fills it from what the header records; false
     // (m_szExt unchanged) when it records nothing usable.
@@ -78,6 +83,9 @@ public:
     // whole path when it has no '.'.
     const char* CompressedExtension() const;
     Failure LastFailure() const { return m_eFailure; }
+    // Whether the last header read found a recorded extension, and took or refused it
+    // (one that could not stand in a file name).
+    Recorded RecordedExtension() const { return m_eRecorded; }
     // The output name that Expand writes under the prefix; like Expand, fills an
     // empty m_szExt with the source's own extension and its dot. False (with
     // LastFailure set) when the entry cannot be expanded under that name.
@@ -91,6 +99,7 @@ public:
 
 private:
     Failure m_eFailure = kFailNone;
+    Recorded m_eRecorded = kNoneRecorded;
 
     bool Fail(Failure eFailure) {
         m_eFailure = eFailure;

@@ -1,5 +1,6 @@
 #include "core/MbcsText.h"
 #include "platform/Dbcs.h"
+#include "platform/PathStyle.h"
 
 #include <cstring>
 
@@ -12,8 +13,6 @@ const char* Next(const char* p) {
     if (platform::IsLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') return p + 2;
     return p + 1;
 }
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -29,7 +28,7 @@ const char* FindLast(const char* psz, char c) {
 const char* FindLastSeparator(const char* psz) {
     const char* pFound = nullptr;
     for (const char* p = psz; *p; p = Next(p))
-        if (IsSeparator(*p)) pFound = p;
+        if (platform::IsSeparator(*p)) pFound = p;
     return pFound;
 }
 
@@ -51,6 +50,10 @@ bool EqualNoCase(const char* pszA, const char* pszB) {
         }
     }
     return *a == *b;
+}
+
+bool SameFileName(const char* pszA, const char* pszB) {
+    return platform::NamesIgnoreCase() ? EqualNoCase(pszA, pszB) : std::strcmp(pszA, pszB) == 0;
 }
 
 bool StartsWithNoCase(const char* psz, const char* pszPrefix) {

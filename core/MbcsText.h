@@ -8,11 +8,15 @@ namespace mbcs {
 
 // The last occurrence of c in psz, or null. c must be a single-byte character.
 const char* FindLast(const char* psz, char c);
-// The last folder separator ('\' or '/') in psz, or null.
+// The last folder separator in psz, or null: '\' or '/' on Windows, '/' natively
+// (platform::IsSeparator).
 const char* FindLastSeparator(const char* psz);
 // Equal texts when ASCII letters are compared without case; the bytes of
 // double-byte characters are compared exactly.
 bool EqualNoCase(const char* pszA, const char* pszB);
+// Equal as the file system tells names apart: EqualNoCase where names ignore
+// case (Windows), byte for byte elsewhere.
+bool SameFileName(const char* pszA, const char* pszB);
 // Whether psz begins with pszPrefix, compared character by character: ASCII
 // letters without case, a double-byte character byte for byte.
 bool StartsWithNoCase(const char* psz, const char* pszPrefix);

@@ -387,6 +387,51 @@ TEST_F(ExpandTool, SalvageWritesWhatADamagedFileYieldsAndStillFails) {
     EXPECT_EQ(Read("method.exe"), "<missing>");
 }
 
+TEST_F(ExpandTool, RecordedExtensionsThatCannotNameAFileAreRefusedAndNothingLeavesTheFolder) {
+    const std::string strNote = " (recorded extension refused) (extension unknown: fallback name)\n";
+    MakeFolder("in");
+    MakeFolder("out");
+    std::vector<std::string> args = {"-d", "out"};
+    std::string strLines, strTreeLines, strFolders;
+    for (const char* pszRecorded : {"/ab", "\\ab", "..", "\x1B\n", ":x", "a.b"}) {
+        const std::string strSub = std::to_string(args.size() - 2);
+        KwajOptions o;
+        o.nFlags = kKwajExt;
+        o.strExt = pszRecorded;
+        MakeFolder("in/" + strSub);
+        Write("in/" + strSub + "/..x_", KwajCompress("data", 0, o));
+        args.push_back("in/" + strSub + "/..x_");
+        strLines += args.back() + " -> out/...x_" + strNote;
+        strTreeLines += args.back() + " -> out/" + strSub + "/...x_" + strNote;
+        strFolders += "|" + strSub;
+    }
+    ToolResult r = Run(args);
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, strLines);
+    r = Run({"-R", "-d", "out", "in"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, strTreeLines);
+    EXPECT_EQ(dir.List() + "," + dir.List("out") + "," + dir.List("out/5") + "," + dir.List("in/5"),
+              "in|out,...x_" + strFolders + ",...x_,..x_");
+}
+
+TEST_F(ExpandTool, ABackslashIsPartOfANameAndNamesKeepTheirCase) {
+    Compress("p\\a.ex_", "p");
+    Compress("q\\a.ex_", "q");
+    KwajOptions o;
+    o.nFlags = kKwajExt;
+    o.strExt = "EXE";
+    Write("X.EXE", KwajCompress("x", 0, o));
+    MakeFolder("out");
+    ToolResult r = Run({"-d", "out", "p\\a.ex_", "q\\a.ex_", "X.EXE"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "p\\a.ex_ -> out/p\\a.exe\nq\\a.ex_ -> out/q\\a.exe\nX.EXE -> out/X.exe\n");
+    EXPECT_EQ(Read("out/p\\a.exe") + Read("out/q\\a.exe"), "pq");
+    r = Run({"X.EXE"});
+    EXPECT_EQ(r.strOut, "X.EXE -> X.exe\n") << r.strErr;
+    EXPECT_EQ(Read("X.exe"), "x");
+}
+
 TEST_F(ExpandTool, RecursiveTakesTheCompressedFilesOfTheWholeTree) {
     MakeFolder("disk");
     MakeFolder("disk/sub");

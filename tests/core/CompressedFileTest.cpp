@@ -3,6 +3,7 @@
 #include "platform/File.h"
 #include "tests/platform/CodePage932Rule.h"
 #include "tests/platform/TestFolder.h"
+#include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
 #include <gtest/gtest.h>
@@ -201,6 +202,32 @@ TEST(CompressedFile, NativeNamesInUtf8AreCutAtTheirOwnDotsAndSlashes) {
 }
 #endif
 
+TEST(CompressedFile, SeparatorsAndCaseFollowThePathStyle) {
+    EXPECT_EQ(NameFor("p\\a.ex_", "exe", "out/"), "out/a.exe");
+    EXPECT_EQ(NameFor("d/X.EXE", "exe", ""), "<refused>");
+    // Natively '\' is a byte of a name and names that differ in case are other files.
+    const platform::PathStyle ePrevious = platform::SetPathStyle(platform::PathStyle::kNative);
+    EXPECT_EQ(NameFor("p\\a.ex_", "exe", "out/"), "out/p\\a.exe");
+    EXPECT_EQ(NameFor("d/X.EXE", "exe", ""), "d/X.exe");
+    EXPECT_EQ(NameFor("d/X.exe", "exe", ""), "<refused>");
+    EXPECT_EQ(NameFor("in/..x_", "..\\x", ""), "in/....\\x");
+    platform::SetPathStyle(ePrevious);
+}
+
+TEST(CompressedFile, ATypedExtensionNeverLeadsOutOfTheFolder) {
+    // "..." and ".. " name no file of their own: Windows cuts them down to "..".
+    for (const char* pszExt : {"..\\x", "/x", "\\..\\x", ".", " "}) {
+        for (const char* pszPrefix : {"", "out\\"}) {
+            CCompressedFile f("in\\..x_");
+            std::strcpy(f.m_szExt, pszExt);
+            std::string s;
+            EXPECT_FALSE(f.OutputName(pszPrefix, &s)) << pszExt << " gave " << s;
+            EXPECT_EQ(f.LastFailure(), CCompressedFile::kFailLeavesFolder) << pszExt;
+        }
+    }
+    EXPECT_EQ(NameFor("in\\..x_", "a.b", "out\\"), "out\\..a.b");
+}
+
 class ExpandTest : public ::testing::Test {
 protected:
     std::string Read(const std::string& strPath) {
@@ -367,6 +394,26 @@ TEST_F(ExpandTest, HeaderCompletesAnExtensionTheTableDoesNotKnow) {
     CCompressedFile t((dir / "table.ex_").c_str());
     EXPECT_FALSE(t.RestoreExtensionFromHeader());
     EXPECT_STREQ(t.m_szExt, "exe");
+}
+
+TEST_F(ExpandTest, HostileRecordedExtensionsAreRefusedAndNothingLeavesTheFolder) {
+    TestFolder in, out;  // beside each other: the folder above holds neither's files
+    for (const char* pszRecorded : {"/ab", "\\ab", "..", "\x1B\n", ":x", "a.b", "a|", "a "}) {
+        KwajOptions o;
+        o.nFlags = kKwajExt;
+        o.strExt = pszRecorded;
+        ASSERT_TRUE(SzddWriteFile(in / "..x_", KwajCompress("data", 0, o)));
+        for (const TestFolder* pInto : {&in, &out}) {
+            CCompressedFile f((in / "..x_").c_str());
+            EXPECT_FALSE(f.GuessExtensionFromHeader()) << pszRecorded;
+            EXPECT_EQ(f.RecordedExtension(), CCompressedFile::kRecordedRefused);
+            // The fallback names it: the source's own extension after a second dot.
+            ASSERT_TRUE(f.Expand(pInto == &in ? "" : out.Path().c_str())) << pszRecorded << f.LastFailure();
+            EXPECT_EQ(f.m_szOutputPath, *pInto / "...x_") << pszRecorded;
+            EXPECT_EQ(Read(*pInto / "...x_"), "data");
+        }
+        EXPECT_EQ(in.List() + "," + out.List(), "...x_|..x_,...x_") << pszRecorded;
+    }
 }
 
 TEST_F(ExpandTest, KeepingExistingTargetsNeverReplacesOne) {

@@ -2,6 +2,7 @@
 // expands every file beside itself, shows no window and tells by its exit code
 // whether every file was expanded.
 #include "tests/e2e/E2eSupport.h"
+#include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -119,6 +120,27 @@ TEST_P(ShiftRun, ExpandsEveryNamedFileBesideItselfShowsNothingAndReportsTheMissi
               Sorted({"My Files", "README..XY_", "README.XY_", "RO.DL_", "RO.dll", "SETUP.EX_", "SETUP.exe",
                       soft + ".EX_", soft + ".exe"}));
     EXPECT_EQ(Sorted(e2e::ListFolder(spaced)), Sorted({"NOTE.TX_", "NOTE.txt"}));
+}
+
+TEST_P(ShiftRun, ARecordedExtensionThatNamesAPathIsRefusedAndNothingLeavesTheFolder)
+{
+    const std::string in = m_folder / "in";
+    ASSERT_TRUE(CreateDirectoryA(in.c_str(), nullptr));
+    KwajOptions recorded;
+    recorded.nFlags = kKwajExt;
+    recorded.strExt = "\\ab";
+    const Bytes data = MakeData(9, 3000);
+    // Method 0 stores the data as it is.
+    ASSERT_TRUE(SzddWriteFile(in + "\\..X_", KwajHeader(0, recorded) + std::string(data.begin(), data.end())));
+
+    RunWithKeys({VK_SHIFT}, in + "\\..X_");
+
+    EXPECT_FALSE(m_bSawWindow);
+    EXPECT_EQ(m_process.ExitCode(), 0u);
+    // The fallback names it beside its source; the folder above gets nothing.
+    EXPECT_EQ(ReadBytes(in + "\\...X_"), data);
+    EXPECT_EQ(Sorted(e2e::ListFolder(in)), Sorted({"...X_", "..X_"}));
+    EXPECT_EQ(e2e::ListFolder(m_folder.Path()), std::vector<std::string>{"in"});
 }
 
 TEST_P(ShiftRun, ExitCodeIsZeroWhenEveryFileExpanded)

@@ -10,11 +10,18 @@ namespace {
 
 class CodePage932Paths : public ::testing::Environment {
 public:
-    void SetUp() override { m_previous = platform::SetLeadByteRule(CodePage932LeadByte); }
-    void TearDown() override { platform::SetLeadByteRule(m_previous); }
+    void SetUp() override {
+        m_previous = platform::SetLeadByteRule(CodePage932LeadByte);
+        m_previousStyle = platform::SetPathStyle(platform::PathStyle::kWindows);
+    }
+    void TearDown() override {
+        platform::SetLeadByteRule(m_previous);
+        platform::SetPathStyle(m_previousStyle);
+    }
 
 private:
     platform::LeadByteRule m_previous = nullptr;
+    platform::PathStyle m_previousStyle = platform::PathStyle::kWindows;
 };
 
 ::testing::Environment* const g_pCodePage932Paths = ::testing::AddGlobalTestEnvironment(new CodePage932Paths);

@@ -41,12 +41,13 @@ public:
     std::string operator/(const std::string& strName) const { return m_strPath + strName; }
     char Separator() const { return m_strPath.empty() ? '/' : m_strPath.back(); }
 
-    // Names of the files in the folder (not recursive), sorted.
-    std::string List() const {
+    // Names of the files in the folder, or in a folder of it (not recursive), sorted.
+    std::string List(const std::string& strSub = std::string()) const {
+        const std::string strFolder = strSub.empty() ? m_strPath : m_strPath + strSub + Separator();
         std::string s;
 #ifdef _WIN32
         WIN32_FIND_DATAA fd;
-        HANDLE h = FindFirstFileA((m_strPath + "*").c_str(), &fd);
+        HANDLE h = FindFirstFileA((strFolder + "*").c_str(), &fd);
         if (h == INVALID_HANDLE_VALUE) return s;
         std::string a[256];
         int n = 0;
@@ -58,7 +59,7 @@ public:
 #else
         std::string a[256];
         int n = 0;
-        if (DIR* d = opendir(m_strPath.c_str())) {
+        if (DIR* d = opendir(strFolder.c_str())) {
             while (dirent* e = readdir(d)) {
                 std::string name = e->d_name;
                 if (name != "." && name != ".." && n < 256) a[n++] = name;
