@@ -51,6 +51,19 @@ void SetSubItemText(HWND hWndList, int nRow, int nSubItem, const char* pszText)
     SendMessageA(hWndList, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+// A size column's text. Sizes are unsigned: one of 2 GiB or more is shown as it is,
+// not as a negative number; all bits set is the size query's failure value (and the
+// largest size), which shows as -1.
+std::string SizeText(uint32_t nSize)
+{
+    char szText[32];
+    if (nSize == 0xFFFFFFFFu)
+        std::snprintf(szText, sizeof szText, "%d Byte", -1);
+    else
+        std::snprintf(szText, sizeof szText, "%lu Byte", static_cast<unsigned long>(nSize));
+    return szText;
+}
+
 // The common controls of the first Windows 95 and NT 4.0 (before 4.71, the first to
 // export DllGetVersion) never send LVN_ITEMACTIVATE; there a double-click opens a row.
 bool ListSendsItemActivate()
@@ -242,11 +255,9 @@ void CMainDlg::AddFile(const char* pszPath)
 
     SetSubItemText(hWndList, nRow, kColumnExtension, file.m_szExt[0] ? file.m_szExt : "特定不可");
 
+    SetSubItemText(hWndList, nRow, kColumnCompressedSize, SizeText(nCompressed).c_str());
+    SetSubItemText(hWndList, nRow, kColumnExpandedSize, SizeText(nExpanded).c_str());
     char szText[64];
-    std::snprintf(szText, sizeof szText, "%d Byte", static_cast<int>(nCompressed));
-    SetSubItemText(hWndList, nRow, kColumnCompressedSize, szText);
-    std::snprintf(szText, sizeof szText, "%d Byte", static_cast<int>(nExpanded));
-    SetSubItemText(hWndList, nRow, kColumnExpandedSize, szText);
     // Without an expanded size there is no ratio to show.
     if (nExpanded == 0)
         std::snprintf(szText, sizeof szText, "---");

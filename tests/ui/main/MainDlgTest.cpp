@@ -29,7 +29,7 @@ TEST(MainDlgTest, ListsTheStartFilesWithTheirSizesAndRatios)
     const std::string unknown = folder.Path("DATA.QQ_");
     const std::string missing = folder.Path("MISSING.DL_");
     WriteSizedFile(small, 200, 50);
-    WriteSizedFile(large, 120000000, 60000000);
+    WriteSizedFile(large, 3000000000u, 60000000);
     WriteSizedFile(unknown, 3, 20);
 
     CDrivenMainDlg dlg;
@@ -45,7 +45,7 @@ TEST(MainDlgTest, ListsTheStartFilesWithTheirSizesAndRatios)
 
     ASSERT_EQ(rows.size(), 5u);
     EXPECT_EQ(rows[0], (Cells{small, "exe", "50 Byte", "200 Byte", "25.0 %"}));
-    EXPECT_EQ(rows[1], (Cells{large, "txt", "60000000 Byte", "120000000 Byte", "50.0 %"}));
+    EXPECT_EQ(rows[1], (Cells{large, "txt", "60000000 Byte", "3000000000 Byte", "2.0 %"}));
     EXPECT_EQ(rows[2], (Cells{unknown, "特定不可", "20 Byte", "3 Byte", "666.7 %"}));
     // The size query's failure value is shown as it comes, and no ratio without an expanded size.
     EXPECT_EQ(rows[3], (Cells{missing, "dll", "-1 Byte", "0 Byte", "---"}));
