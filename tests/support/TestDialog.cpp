@@ -21,6 +21,12 @@ struct WindowSearch {
     }
 };
 
+BOOL CALLBACK CollectText(HWND hWnd, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(WindowText(hWnd));
+    return TRUE;
+}
+
 BOOL CALLBACK CancelDialog(HWND hWnd, LPARAM lParam)
 {
     if (IsVisibleBox(hWnd)) {
@@ -147,13 +153,7 @@ std::string WindowText(HWND hWnd)
 std::vector<std::string> ControlTexts(HWND hWndBox)
 {
     std::vector<std::string> texts;
-    EnumChildWindows(
-        hWndBox,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(WindowText(hWnd));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(hWndBox, &CollectText, reinterpret_cast<LPARAM>(&texts));
     return texts;
 }
 
