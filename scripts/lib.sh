@@ -16,6 +16,10 @@ ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-
 ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
     lz32 version winmm uxtheme ws2_32 imm32 rpcrt4 bcrypt"
 
+# The window tests that move the real pointer (GoogleTest filter): Wine's own pointer
+# moves inside a virtual desktop now and then undo theirs, so they run outside one.
+ZV_POINTER_TESTS='FlatButtonHoverTest.*:DragOutDragTest.*:MainDlgTest.DoubleClickedButtonsRunTheirCommandOnce'
+
 zv_log() { printf '%s\n' "$*" >&2; }
 zv_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
