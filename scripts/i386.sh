@@ -213,7 +213,7 @@ zv_i386_prefix() {
     rm -f "$stamp"
     rm -rf "$prefix"
     mkdir -p "$prefix"
-    zv_log "Making the 32-bit Wine prefix (emulated: 10 to 20 minutes)"
+    zv_log "Making the 32-bit Wine prefix (emulated: 10 to 40 minutes)"
     printf '%s\n%s\n' "$ZV_WINE_SETTINGS" "$ZV_I386_SETTINGS" | zv_i386_reg_file >"$ZV_I386_ROOT/zorvane/settings.reg"
     zv_i386_wine 120 / wineserver -p || zv_die "the 32-bit Wine server does not start"
     zv_i386_wine 1800 / wine wineboot --init || zv_log "wineboot ended with status $? (its own wait gives up early)"
