@@ -31,7 +31,7 @@ SeenBox ShowAndCloseWarning(UINT nStringId, const char* pszCaption)
     const DWORD dwThreadId = GetCurrentThreadId();
     CTestThread closer([&] {
         const DWORD dwStart = GetTickCount();
-        while (!bDone && GetTickCount() - dwStart < 20000) {
+        while (!bDone && GetTickCount() - dwStart < ScaledMs(20000)) {
             HWND hWndBox = nullptr;
             EnumThreadWindows(dwThreadId, &FindVisibleWindow, reinterpret_cast<LPARAM>(&hWndBox));
             if (hWndBox) {

@@ -82,23 +82,20 @@ TEST_F(CtrlRun, WithoutNamesAsksAndThenEndsWithZero)
     EXPECT_TRUE(e2e::ListFolder(m_folder.Path()).empty());
 }
 
+BOOL CALLBACK FindChildTextAnyCase(HWND hWnd, LPARAM lParam)
+{
+    TextSearch& search = *reinterpret_cast<TextSearch*>(lParam);
+    char szText[MAX_PATH] = {};
+    GetWindowTextA(hWnd, szText, sizeof szText);
+    search.bFound = lstrcmpiA(szText, search.pszText) == 0;
+    return !search.bFound;
+}
+
 // Whether a control of the window shows the text (letters in any case).
 bool ShowsText(HWND hWnd, const std::string& text)
 {
-    struct Search {
-        const std::string& text;
-        bool bFound;
-    } search{text, false};
-    EnumChildWindows(
-        hWnd,
-        [](HWND hWndChild, LPARAM lParam) -> BOOL {
-            Search* pSearch = reinterpret_cast<Search*>(lParam);
-            char szText[MAX_PATH] = {};
-            GetWindowTextA(hWndChild, szText, sizeof szText);
-            pSearch->bFound = lstrcmpiA(szText, pSearch->text.c_str()) == 0;
-            return !pSearch->bFound;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TextSearch search{text.c_str(), false};
+    EnumChildWindows(hWnd, &FindChildTextAnyCase, reinterpret_cast<LPARAM>(&search));
     return search.bFound;
 }
 

@@ -2,6 +2,7 @@
 // program is, scratch folders, keys held with SendInput, the started process and its
 // windows, and file contents. Every wait is bounded.
 #pragma once
+#include "tests/support/TimeScale.h"
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <cstdint>
@@ -12,7 +13,7 @@
 
 namespace e2e {
 
-// Default bound of every wait on the program (milliseconds).
+// Default bound of every wait on the program (milliseconds), before the lane's scaling.
 constexpr DWORD kDefaultTimeoutMs = 30000;
 // Exit code of a program ended by force at a time limit.
 constexpr UINT kKilledExitCode = 0xDEAD;
@@ -143,10 +144,10 @@ private:
     std::string m_path;
 };
 
-// Waits until the condition holds; false at the time limit.
 // The Windows versions that Wine reports to zorvane.exe in the tests run under
-// each: the prefix's own, and the oldest systems the program is made for.
-inline const char* const kReportedVersions[] = {"", "win95", "win98", "nt40"};
+// each: the prefix's own, the oldest systems the program is made for, and the last
+// one before Vista.
+inline const char* const kReportedVersions[] = {"", "win95", "win98", "nt40", "winxp"};
 
 inline std::string ReportedVersionName(const testing::TestParamInfo<const char*>& info)
 {
@@ -185,9 +186,11 @@ private:
     bool m_bSet = false;
 };
 
+// Waits until the condition holds; false at the time limit.
 inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kDefaultTimeoutMs)
 {
     const DWORD dwStart = GetTickCount();
+    timeoutMs = ScaledMs(timeoutMs);
     for (;;) {
         if (condition())
             return true;
@@ -287,7 +290,7 @@ public:
     {
         if (!m_hProcess)
             return false;
-        if (WaitForSingleObject(m_hProcess, timeoutMs) == WAIT_OBJECT_0)
+        if (WaitForSingleObject(m_hProcess, ScaledMs(timeoutMs)) == WAIT_OBJECT_0)
             return true;
         Kill();
         return false;
@@ -314,7 +317,7 @@ public:
     {
         if (IsRunning()) {
             TerminateProcess(m_hProcess, kKilledExitCode);
-            WaitForSingleObject(m_hProcess, 10000);
+            WaitForSingleObject(m_hProcess, ScaledMs(10000));
         }
     }
 
@@ -375,6 +378,7 @@ inline bool Process::WaitWatchingWindows(bool* pbSawWindow, DWORD timeoutMs)
     if (!m_hProcess)
         return false;
     const DWORD dwStart = GetTickCount();
+    timeoutMs = ScaledMs(timeoutMs);
     for (;;) {
         if (!WindowsOfProcess(m_dwId).empty())
             *pbSawWindow = true;

@@ -85,6 +85,7 @@ inline bool PumpPosted(DWORD nTimeoutMs = 10000)
     const UINT kMarker = WM_APP + 91;
     PostThreadMessageA(GetCurrentThreadId(), kMarker, 0, 0);
     const DWORD nStart = GetTickCount();
+    nTimeoutMs = ScaledMs(nTimeoutMs);
     while (GetTickCount() - nStart < nTimeoutMs) {
         MSG msg;
         if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -304,8 +305,8 @@ private:
             for (auto it = pDlg->m_seen.begin(); it != pDlg->m_seen.end();)
                 it = IsWindow(*it) && IsWindowVisible(*it) ? std::next(it) : pDlg->m_seen.erase(it);
         }
-        if (GetTickCount() - pDlg->m_nStartTick > kTimeoutMs && pDlg->m_hWnd && IsWindowVisible(pDlg->m_hWnd)) {
-            ADD_FAILURE() << "the main window made no progress for " << kTimeoutMs << " ms";
+        if (GetTickCount() - pDlg->m_nStartTick > ScaledMs(kTimeoutMs) && pDlg->m_hWnd && IsWindowVisible(pDlg->m_hWnd)) {
+            ADD_FAILURE() << "the main window made no progress for " << ScaledMs(kTimeoutMs) << " ms";
             for (HWND hWnd : found)
                 if (hWnd != pDlg->m_hWnd)
                     PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);

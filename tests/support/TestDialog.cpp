@@ -1,4 +1,5 @@
 #include "tests/support/TestDialog.h"
+#include "tests/support/TimeScale.h"
 
 namespace {
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT msg, WPARAM, LPARAM)
@@ -19,6 +20,12 @@ struct WindowSearch {
         return FALSE;
     }
 };
+
+BOOL CALLBACK CollectText(HWND hWnd, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(WindowText(hWnd));
+    return TRUE;
+}
 
 BOOL CALLBACK CancelDialog(HWND hWnd, LPARAM lParam)
 {
@@ -146,13 +153,7 @@ std::string WindowText(HWND hWnd)
 std::vector<std::string> ControlTexts(HWND hWndBox)
 {
     std::vector<std::string> texts;
-    EnumChildWindows(
-        hWndBox,
-        [](HWND hWnd, LPARAM lParam) -> BOOL {
-            reinterpret_cast<std::vector<std::string>*>(lParam)->push_back(WindowText(hWnd));
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&texts));
+    EnumChildWindows(hWndBox, &CollectText, reinterpret_cast<LPARAM>(&texts));
     return texts;
 }
 
@@ -199,6 +200,7 @@ void PumpPendingMessages()
 bool PumpMessagesUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
+    timeoutMs = ScaledMs(timeoutMs);
     for (;;) {
         PumpPendingMessages();
         if (condition())
@@ -209,7 +211,7 @@ bool PumpMessagesUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
-CDialogWatchdog::CDialogWatchdog(DWORD timeoutMs) : m_dwThreadId(GetCurrentThreadId()), m_timeoutMs(timeoutMs)
+CDialogWatchdog::CDialogWatchdog(DWORD timeoutMs) : m_dwThreadId(GetCurrentThreadId()), m_timeoutMs(ScaledMs(timeoutMs))
 {
     m_hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_hThread = CreateThread(nullptr, 0, &CDialogWatchdog::ThreadProc, this, 0, nullptr);
@@ -256,6 +258,7 @@ bool MovePointerTo(POINT pt)
 bool PumpUntilPointerMoveHandled(POINT pt, DWORD timeoutMs)
 {
     const DWORD dwStart = GetTickCount();
+    timeoutMs = ScaledMs(timeoutMs);
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -2,6 +2,7 @@
 // The Windows runtime the program links has no std::thread; this one joins when
 // it goes out of scope. WaitFor() is its way to wait: it has no messages to pump.
 #pragma once
+#include "tests/support/TimeScale.h"
 #include <windows.h>
 #include <functional>
 #include <utility>
@@ -10,6 +11,7 @@
 inline bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000)
 {
     const DWORD start = GetTickCount();
+    timeoutMs = ScaledMs(timeoutMs);
     while (!condition()) {
         if (GetTickCount() - start >= timeoutMs)
             return false;

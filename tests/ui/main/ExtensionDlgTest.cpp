@@ -62,19 +62,24 @@ bool Contains(const Texts& texts, const std::string& text)
     return false;
 }
 
+// The calls waiting for their timer, by timer id.
+std::map<UINT_PTR, std::function<void()>> s_pending;
+
+void CALLBACK RunPending(HWND, UINT, UINT_PTR nTimer, DWORD)
+{
+    KillTimer(nullptr, nTimer);
+    auto it = s_pending.find(nTimer);
+    if (it == s_pending.end())
+        return;
+    std::function<void()> call = std::move(it->second);
+    s_pending.erase(it);
+    call();
+}
+
 // Runs fn once, nMs from now, from whatever message loop the thread is in.
 void After(UINT nMs, std::function<void()> fn)
 {
-    static std::map<UINT_PTR, std::function<void()>> s_pending;
-    const UINT_PTR nId = SetTimer(nullptr, 0, nMs, [](HWND, UINT, UINT_PTR nTimer, DWORD) {
-        KillTimer(nullptr, nTimer);
-        auto it = s_pending.find(nTimer);
-        if (it == s_pending.end())
-            return;
-        std::function<void()> call = std::move(it->second);
-        s_pending.erase(it);
-        call();
-    });
+    const UINT_PTR nId = SetTimer(nullptr, 0, nMs, &RunPending);
     s_pending[nId] = std::move(fn);
 }
 

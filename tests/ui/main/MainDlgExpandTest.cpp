@@ -396,7 +396,7 @@ TEST_F(MainDlgExpandTest, UnclaimedTypeGoesToTheOpenWithThatTheSystemRegisters)
     EXPECT_TRUE(dlg.m_boxes.empty());
     // The registered command runs apart from the window; its copy shows that it got the file.
     const DWORD nStart = GetTickCount();
-    while (ReadAll(marker) != Content(0) && GetTickCount() - nStart < 30000)
+    while (ReadAll(marker) != Content(0) && GetTickCount() - nStart < ScaledMs(30000))
         Sleep(20);
     EXPECT_EQ(ReadAll(marker), Content(0));
     DeleteFileA(copy.c_str());
