@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Runs the unittest cases of Python test files and writes a report in the XML form of
 GoogleTest's, which scripts/test counts: pyreport.py REPORT.xml TEST.py..."""
-import importlib.util
 import os
 import sys
+import types
 import unittest
 from xml.sax.saxutils import quoteattr
 
@@ -21,9 +21,10 @@ class Result(unittest.TextTestResult):
 def main(report, files):
     suite = unittest.TestSuite()
     for path in files:
-        spec = importlib.util.spec_from_file_location(os.path.splitext(os.path.basename(path))[0], path)
-        module = importlib.util.module_from_spec(spec)
-        spec.loader.exec_module(module)
+        module = types.ModuleType(os.path.splitext(os.path.basename(path))[0])
+        module.__file__ = path
+        with open(path, encoding="utf-8") as f:
+            exec(compile(f.read(), path, "exec"), module.__dict__)
         suite.addTests(unittest.defaultTestLoader.loadTestsFromModule(module))
     result = unittest.TextTestRunner(resultclass=Result, verbosity=2).run(suite)
     # A class that could not be set up is one failed case: its tests did not run.
