@@ -64,6 +64,10 @@ protected:
         m_hWndSeen = m_hWndDialog;
         TrySetters();
         SendMessageA(m_hWndDialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(m_strTarget.c_str()));
+        // Under load Wine's dialog can drop a selection asked for while it is still
+        // filling its tree, with no notification at all; ask again until one arrives.
+        s_pRunning = this;
+        m_uRetryTimer = SetTimer(nullptr, 0, 250, &RetrySelection);
     }
 
     void OnSelChanged(LPCITEMIDLIST pidl) override
@@ -81,10 +85,27 @@ protected:
         }
         m_strStatusShown = StaticShowing(m_hWndDialog, m_strTarget);
         m_bEnded = true;
+        StopRetrying();
         PostMessageA(m_hWndDialog, WM_COMMAND, m_bConfirm ? IDOK : IDCANCEL, 0);
     }
 
 private:
+    static void CALLBACK RetrySelection(HWND, UINT, UINT_PTR, DWORD)
+    {
+        CScriptedPicker* pPicker = s_pRunning;
+        if (pPicker && pPicker->m_hWndDialog && !pPicker->m_bEnded)
+            PostMessageA(pPicker->m_hWndDialog, BFFM_SETSELECTIONA, TRUE,
+                         reinterpret_cast<LPARAM>(pPicker->m_strTarget.c_str()));
+    }
+
+    void StopRetrying()
+    {
+        if (m_uRetryTimer)
+            KillTimer(nullptr, m_uRetryTimer);
+        m_uRetryTimer = 0;
+        s_pRunning = nullptr;
+    }
+
     void TrySetters()
     {
         const BROWSEINFOA before = m_bi;
@@ -99,9 +120,17 @@ private:
     }
 
 public:
+    ~CScriptedPicker() { StopRetrying(); }
+
     std::string m_strTarget;
     bool m_bConfirm;
+
+private:
+    static CScriptedPicker* s_pRunning;
+    UINT_PTR m_uRetryTimer = 0;
 };
+
+CScriptedPicker* CScriptedPicker::s_pRunning = nullptr;
 
 TEST(FolderPickerTest, ConfirmedSelectionIsThePathAndRunningSettersChangeNothing)
 {
