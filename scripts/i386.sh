@@ -8,15 +8,16 @@
 # its Wine prefix inside), a stamp of the inputs it was made from, and the setup logs.
 ZV_I386_HOME=${ZV_I386_HOME:-/var/lib/zorvane-i386}
 ZV_I386_ROOT=$ZV_I386_HOME/root
-# Inside the root: the Wine prefix, and the folder at which the lane mounts BUILD_ROOT.
-ZV_I386_PREFIX=/zorvane/prefix
+# Inside the root: the folder at which the lane mounts BUILD_ROOT. The Wine prefix in use
+# is set by zv_i386_use_prefix.
 ZV_I386_BUILD=/zorvane/build
 ZV_I386_PACKAGES="wine wine32 locales fonts-ipafont-gothic fonts-ipafont-mincho"
-ZV_I386_HOST_PACKAGES=(debootstrap qemu-user-static)
-ZV_QEMU_I386=/usr/bin/qemu-i386-static
-# What the lane's prefix needs beside ZV_WINE_SETTINGS ("KEY|VALUE|DATA" lines): every
+ZV_I386_HOST_PACKAGES=(debootstrap)
+# The emulator, unpacked from a Debian package into ZV_I386_HOME (zv_i386_qemu).
+ZV_QEMU_I386=$ZV_I386_HOME/qemu/qemu-i386
+# What the desktop prefix needs beside ZV_WINE_SETTINGS ("KEY|VALUE|DATA" lines): every
 # window inside one virtual desktop of the screen's size, as in the host's desktop lane.
-ZV_I386_SETTINGS='HKCU\Software\Wine\Explorer|Desktop|Default
+ZV_I386_DESKTOP_SETTINGS='HKCU\Software\Wine\Explorer|Desktop|Default
 HKCU\Software\Wine\Explorer\Desktops|Default|1280x1024'
 # Raise it when the way the root or its prefix is made changes: both are made again.
 ZV_I386_RECIPE=1
@@ -34,21 +35,42 @@ zv_i386_inputs() {
     printf 'recipe %s\nsuite %s\npackages %s\n%s\n' "$ZV_I386_RECIPE" "$(zv_i386_suite)" "$ZV_I386_PACKAGES" "$(zv_i386_mirrors)"
 }
 
-# Lets the kernel start i386 programs through qemu. The F flag opens the emulator now,
-# so that it also starts programs inside the root, where it is not installed.
+# Fetches qemu-i386 once. Bookworm's qemu 7.2 does not know MAP_FIXED_NOREPLACE and takes
+# it for a hint, so every Wine process walks the whole 4 GiB in 64 KiB steps reserving its
+# address space: about a minute per process start. The qemu of bookworm-backports honours
+# it, and a process starts in a second. Its package comes from the host's Debian mirror
+# and is only unpacked here: nothing is installed on the host.
+zv_i386_qemu() {
+    local apt=$ZV_I386_HOME/apt uri deb opts
+    "$ZV_QEMU_I386" --version >/dev/null 2>&1 && return 0
+    uri=$(zv_i386_mirrors | awk -v s="$(zv_i386_suite)" '$2 == s { print $1; exit }')
+    [ -n "$uri" ] || zv_die "the host's apt names no mirror for $(zv_i386_suite)"
+    rm -rf "$apt" "${ZV_QEMU_I386%/*}"
+    mkdir -p "$apt/lists/partial" "$apt/unpacked"
+    echo "deb $uri $(zv_i386_suite)-backports main" >"$apt/sources.list"
+    opts=(-o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null
+        -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -o Acquire::Retries=3 -q)
+    apt-get "${opts[@]}" update >&2 || zv_die "cannot read $(zv_i386_suite)-backports from $uri"
+    (cd "$apt" && apt-get "${opts[@]}" download qemu-user >&2) || zv_die "cannot fetch qemu-user from backports"
+    deb=$(ls "$apt"/qemu-user_*.deb)
+    dpkg-deb -x "$deb" "$apt/unpacked" || zv_die "cannot unpack $deb"
+    mkdir -p "${ZV_QEMU_I386%/*}"
+    mv "$apt/unpacked/usr/bin/qemu-i386" "$ZV_QEMU_I386"
+    rm -rf "$apt"
+    "$ZV_QEMU_I386" --version >&2 || zv_die "the fetched qemu-i386 does not run"
+}
+
+# Lets the kernel start i386 programs through our qemu. The F flag opens the emulator now,
+# so that it also starts programs inside the root, where it is not installed. A handler
+# registered last is asked first, so this one wins over any qemu the host registered.
 zv_i386_binfmt() {
     local dir=/proc/sys/fs/binfmt_misc
+    zv_i386_qemu
     [ -e "$dir/register" ] || mount -t binfmt_misc binfmt_misc "$dir" || zv_die "cannot mount $dir"
     if [ -e "$dir/zorvane-i386" ]; then
         grep -q "^interpreter $ZV_QEMU_I386\$" "$dir/zorvane-i386" && grep -qx enabled "$dir/zorvane-i386" && return 0
         echo -1 >"$dir/zorvane-i386"
     fi
-    # Another enabled handler of qemu-i386 that opens it at once (F) serves as well.
-    local entry
-    for entry in "$dir"/*; do
-        grep -qx enabled "$entry" 2>/dev/null && grep -q '^interpreter .*/qemu-i386' "$entry" &&
-            grep -q '^flags: .*F' "$entry" && return 0
-    done
     printf '%s' ':zorvane-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$ZV_QEMU_I386"':PF' \
         >"$dir/register" || zv_die "cannot register qemu-i386 with binfmt_misc"
 }
@@ -148,6 +170,7 @@ zv_i386_wine() {
         PATH=/usr/local/bin:/usr/bin:/bin HOME=/root USER=root LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
         WINEPREFIX="$ZV_I386_PREFIX" WINEARCH=win32 WINEDEBUG="${ZV_I386_WINEDEBUG:--all}" \
         WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' DISPLAY="${DISPLAY:-}" \
+        QEMU_GUEST_BASE=0 \
         ZORVANE_TEST_TIME_SCALE="${ZORVANE_TEST_TIME_SCALE:-1}" GTEST_FILTER="${GTEST_FILTER:-*}" \
         /bin/sh -c 'cd "$0" && exec "$@"' "$folder" "$@" </dev/null
 }
@@ -202,18 +225,27 @@ zv_i386_stop_server() {
     zv_i386_wine 300 / wineserver -w >/dev/null 2>&1 || zv_log "warning: the 32-bit Wine server did not stop"
 }
 
-# Makes the root's Wine prefix once and imports ZV_WINE_SETTINGS and the lane's own
-# settings into it in one run of the registry editor. Needs the root's mounts and a
-# display. Every wait is bounded: the first boot of a prefix takes many minutes emulated,
-# and its own waits on itself give up before it is done.
+# Chooses the Wine prefix of the commands that follow: zv_i386_use_prefix desktop|plain.
+# In the desktop one every window lives in a virtual desktop; the plain one has top-level
+# X windows, for the tests that move the real pointer.
+zv_i386_use_prefix() {
+    ZV_I386_PREFIX_KIND=$1
+    ZV_I386_PREFIX=/zorvane/prefix-$1
+    ZV_I386_SETTINGS=
+    [ "$1" = plain ] || ZV_I386_SETTINGS=$ZV_I386_DESKTOP_SETTINGS
+}
+
+# Makes the chosen Wine prefix once and imports ZV_WINE_SETTINGS and its own settings into
+# it in one run of the registry editor. Needs the root's mounts and a display. Every wait
+# is bounded, and the prefix's own waits on itself are not trusted to end.
 zv_i386_prefix() {
-    local stamp=$ZV_I386_HOME/prefix.stamp inputs prefix=$ZV_I386_ROOT$ZV_I386_PREFIX
+    local stamp=$ZV_I386_HOME/prefix-$ZV_I386_PREFIX_KIND.stamp inputs prefix=$ZV_I386_ROOT$ZV_I386_PREFIX
     inputs=$(printf 'recipe %s\n%s\n%s' "$ZV_I386_RECIPE" "$ZV_WINE_SETTINGS" "$ZV_I386_SETTINGS")
     [ -f "$stamp" ] && [ "$(<"$stamp")" = "$inputs" ] && [ -f "$prefix/user.reg" ] && return 0
     rm -f "$stamp"
     rm -rf "$prefix"
     mkdir -p "$prefix"
-    zv_log "Making the 32-bit Wine prefix (emulated: 10 to 40 minutes)"
+    zv_log "Making the 32-bit Wine prefix $ZV_I386_PREFIX_KIND"
     printf '%s\n%s\n' "$ZV_WINE_SETTINGS" "$ZV_I386_SETTINGS" | zv_i386_reg_file >"$ZV_I386_ROOT/zorvane/settings.reg"
     zv_i386_wine 120 / wineserver -p || zv_die "the 32-bit Wine server does not start"
     zv_i386_wine 1800 / wine wineboot --init || zv_log "wineboot ended with status $? (its own wait gives up early)"

@@ -103,22 +103,13 @@ bool ShowsText(HWND hWnd, const std::string& text)
 // process's memory for the dialog to read it.
 bool SelectFolderInDialogOf(DWORD dwProcessId, HWND hWndDialog, const std::string& folder)
 {
-    HANDLE hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, dwProcessId);
-    if (!hProcess)
+    e2e::SharedMemory shared(dwProcessId, folder.size() + 1);
+    if (!shared.IsValid())
         return false;
-    bool ok = false;
-    if (void* pRemote = VirtualAllocEx(hProcess, nullptr, folder.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {
-        SIZE_T written = 0;
-        if (WriteProcessMemory(hProcess, pRemote, folder.c_str(), folder.size() + 1, &written) &&
-            written == folder.size() + 1) {
-            DWORD_PTR result = 0;
-            ok = SendMessageTimeoutA(hWndDialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(pRemote),
-                                     SMTO_ABORTIFHUNG, 10000, &result) != 0;
-        }
-        VirtualFreeEx(hProcess, pRemote, 0, MEM_RELEASE);
-    }
-    CloseHandle(hProcess);
-    return ok;
+    std::memcpy(shared.Local(), folder.c_str(), folder.size() + 1);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(hWndDialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(shared.Remote()),
+                               SMTO_ABORTIFHUNG, 10000, &result) != 0;
 }
 
 TEST_F(CtrlRun, ChosenFolderReceivesEveryFile)

@@ -334,6 +334,61 @@ private:
     DWORD m_dwId = 0;
 };
 
+// Memory seen by this process and another one at once: a section mapped here and, by
+// NtMapViewOfSection with the other's handle, there. Messages that carry a pointer
+// (list-view texts, a browse dialog's path) get the remote address and write into or
+// read from the local one. Unlike WriteProcessMemory it needs no debugger access to
+// the other process, which an emulated Wine cannot give.
+class SharedMemory {
+public:
+    SharedMemory(DWORD dwProcessId, SIZE_T size) : m_size(size)
+    {
+        using MapViewFn = LONG(NTAPI*)(HANDLE, HANDLE, PVOID*, ULONG_PTR, SIZE_T, PLARGE_INTEGER, PSIZE_T, DWORD,
+                                      ULONG, ULONG);
+        const auto mapView = reinterpret_cast<MapViewFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtMapViewOfSection")));
+        m_hProcess = OpenProcess(PROCESS_VM_OPERATION, FALSE, dwProcessId);
+        m_hSection = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
+                                        nullptr);
+        if (!mapView || !m_hProcess || !m_hSection)
+            return;
+        m_pLocal = static_cast<char*>(MapViewOfFile(m_hSection, FILE_MAP_WRITE, 0, 0, size));
+        SIZE_T viewSize = 0;
+        const DWORD kViewUnmap = 2;
+        if (mapView(m_hSection, m_hProcess, &m_pRemote, 0, 0, nullptr, &viewSize, kViewUnmap, 0, PAGE_READWRITE) < 0)
+            m_pRemote = nullptr;
+    }
+    ~SharedMemory()
+    {
+        using UnmapViewFn = LONG(NTAPI*)(HANDLE, PVOID);
+        const auto unmapView = reinterpret_cast<UnmapViewFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtUnmapViewOfSection")));
+        if (m_pRemote && unmapView)
+            unmapView(m_hProcess, m_pRemote);
+        if (m_pLocal)
+            UnmapViewOfFile(m_pLocal);
+        if (m_hSection)
+            CloseHandle(m_hSection);
+        if (m_hProcess)
+            CloseHandle(m_hProcess);
+    }
+    SharedMemory(const SharedMemory&) = delete;
+    SharedMemory& operator=(const SharedMemory&) = delete;
+
+    bool IsValid() const { return m_pLocal && m_pRemote; }
+    SIZE_T Size() const { return m_size; }
+    char* Local() const { return m_pLocal; }
+    // The same bytes at the other process's address: only for messages to that process.
+    char* Remote() const { return static_cast<char*>(m_pRemote); }
+
+private:
+    SIZE_T m_size;
+    HANDLE m_hProcess = nullptr;
+    HANDLE m_hSection = nullptr;
+    char* m_pLocal = nullptr;
+    PVOID m_pRemote = nullptr;
+};
+
 namespace detail {
 struct WindowSearch {
     DWORD dwProcessId;

@@ -16,62 +16,37 @@ const char kMainTitle[] = "Zorvane for Windows95/98";
 // buffer must live in that process's memory.
 class RemoteListReader {
 public:
-    RemoteListReader(DWORD dwProcessId, HWND hWndList) : m_hWndList(hWndList)
-    {
-        m_hProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, dwProcessId);
-        if (m_hProcess)
-            m_pRemote = static_cast<char*>(
-                VirtualAllocEx(m_hProcess, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    }
-    ~RemoteListReader()
-    {
-        if (m_pRemote)
-            VirtualFreeEx(m_hProcess, m_pRemote, 0, MEM_RELEASE);
-        if (m_hProcess)
-            CloseHandle(m_hProcess);
-    }
-    RemoteListReader(const RemoteListReader&) = delete;
-    RemoteListReader& operator=(const RemoteListReader&) = delete;
+    RemoteListReader(DWORD dwProcessId, HWND hWndList) : m_hWndList(hWndList), m_shared(dwProcessId, kSize) {}
 
-    bool IsValid() const { return m_pRemote != nullptr; }
+    bool IsValid() const { return m_shared.IsValid(); }
 
     int RowCount() const { return static_cast<int>(SendMessageA(m_hWndList, LVM_GETITEMCOUNT, 0, 0)); }
 
     std::string Cell(int nRow, int nColumn) const
     {
-        LVITEMA item = {};
-        item.iSubItem = nColumn;
-        item.pszText = m_pRemote + sizeof(LVITEMA);
-        item.cchTextMax = static_cast<int>(kSize - sizeof(LVITEMA));
-        SIZE_T done = 0;
-        if (!WriteProcessMemory(m_hProcess, m_pRemote, &item, sizeof item, &done))
-            return "<write failed>";
-        const char zero = '\0';
-        WriteProcessMemory(m_hProcess, item.pszText, &zero, 1, &done);
-        SendMessageA(m_hWndList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(m_pRemote));
-        char szText[kSize] = {};
-        if (!ReadProcessMemory(m_hProcess, item.pszText, szText, kSize - sizeof(LVITEMA) - 1, &done))
-            return "<read failed>";
-        return szText;
+        auto* pItem = reinterpret_cast<LVITEMA*>(m_shared.Local());
+        *pItem = LVITEMA{};
+        pItem->iSubItem = nColumn;
+        pItem->pszText = m_shared.Remote() + sizeof(LVITEMA);
+        pItem->cchTextMax = static_cast<int>(kSize - sizeof(LVITEMA) - 1);
+        char* pText = m_shared.Local() + sizeof(LVITEMA);
+        pText[0] = '\0';
+        SendMessageA(m_hWndList, LVM_GETITEMTEXTA, static_cast<WPARAM>(nRow), reinterpret_cast<LPARAM>(m_shared.Remote()));
+        return std::string(pText, strnlen(pText, kSize - sizeof(LVITEMA)));
     }
 
     std::string StatusPart(HWND hWndStatus, int nPart) const
     {
-        const char zero = '\0';
-        SIZE_T done = 0;
-        WriteProcessMemory(m_hProcess, m_pRemote, &zero, 1, &done);
-        SendMessageA(hWndStatus, SB_GETTEXTA, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(m_pRemote));
-        char szText[kSize] = {};
-        if (!ReadProcessMemory(m_hProcess, m_pRemote, szText, kSize - 1, &done))
-            return "<read failed>";
-        return szText;
+        char* pText = m_shared.Local();
+        pText[0] = '\0';
+        SendMessageA(hWndStatus, SB_GETTEXTA, static_cast<WPARAM>(nPart), reinterpret_cast<LPARAM>(m_shared.Remote()));
+        return std::string(pText, strnlen(pText, kSize));
     }
 
 private:
     enum : size_t { kSize = 4096 };
     HWND m_hWndList;
-    HANDLE m_hProcess = nullptr;
-    char* m_pRemote = nullptr;
+    e2e::SharedMemory m_shared;
 };
 
 // The numbers of a drive text: free and total KByte, and the percentage free.
