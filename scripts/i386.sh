@@ -202,6 +202,7 @@ zv_i386_reg_file() {
     {
         printf 'Windows Registry Editor Version 5.00\r\n'
         while IFS='|' read -r key value data; do
+            [ -n "$key" ] || continue
             key=${key/#HKCU\\/HKEY_CURRENT_USER\\}
             key=${key/#HKCR\\/HKEY_CLASSES_ROOT\\}
             [ "$key" = "$last" ] || printf '\r\n[%s]\r\n' "$key"
