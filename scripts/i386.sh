@@ -41,7 +41,7 @@ zv_i386_inputs() {
 # it, and a process starts in a second. Its package comes from the host's Debian mirror
 # and is only unpacked here: nothing is installed on the host.
 zv_i386_qemu() {
-    local apt=$ZV_I386_HOME/apt uri deb opts try
+    local apt=$ZV_I386_HOME/apt uri deb opts
     "$ZV_QEMU_I386" --version >/dev/null 2>&1 && return 0
     uri=$(zv_i386_mirrors | awk -v s="$(zv_i386_suite)" '$2 == s { print $1; exit }')
     [ -n "$uri" ] || zv_die "the host's apt names no mirror for $(zv_i386_suite)"
@@ -50,13 +50,8 @@ zv_i386_qemu() {
     echo "deb $uri $(zv_i386_suite)-backports main" >"$apt/sources.list"
     opts=(-o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null
         -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -o Acquire::Retries=3 -q)
-    # A mirror that is syncing serves indexes of the wrong size for a while.
-    for try in 1 2 3 4; do
-        apt-get "${opts[@]}" update >&2 && break
-        [ "$try" -lt 4 ] || zv_die "cannot read $(zv_i386_suite)-backports from $uri"
-        zv_log "apt-get update of $(zv_i386_suite)-backports failed (try $try)"
-        sleep $((try * 20))
-    done
+    zv_i386_retry_update "of $(zv_i386_suite)-backports" apt-get "${opts[@]}" update >&2 ||
+        zv_die "cannot read $(zv_i386_suite)-backports from $uri"
     (cd "$apt" && apt-get "${opts[@]}" download qemu-user >&2) || zv_die "cannot fetch qemu-user from backports"
     deb=$(ls "$apt"/qemu-user_*.deb)
     dpkg-deb -x "$deb" "$apt/unpacked" || zv_die "cannot unpack $deb"
@@ -102,15 +97,22 @@ zv_i386_mount() {
     fi
 }
 
-# Runs apt-get update inside the root, a few times: a mirror that is syncing serves
-# indexes of the wrong size for a while. Without the security suite as a last resort.
-zv_i386_apt_update() {
-    local try
+# Runs an apt-get update command up to three times: a mirror that is syncing serves
+# indexes of the wrong size for a while. zv_i386_retry_update WHAT COMMAND [ARG...]
+zv_i386_retry_update() {
+    local what=$1 try
+    shift
     for try in 1 2 3; do
-        zv_i386_chroot apt-get update -q && return 0
-        zv_log "apt-get update in the i386 root failed (try $try)"
+        "$@" && return 0
+        zv_log "apt-get update $what failed (try $try)"
         sleep $((try * 20))
     done
+    return 1
+}
+
+# Runs apt-get update inside the root; without the security suite as a last resort.
+zv_i386_apt_update() {
+    zv_i386_retry_update "in the i386 root" zv_i386_chroot apt-get update -q && return 0
     zv_log "warning: the i386 root goes without the security suite this time"
     sed -i '/-security/d' "$ZV_I386_ROOT/etc/apt/sources.list"
     zv_i386_chroot apt-get update -q

@@ -341,12 +341,11 @@ private:
 // the other process, which an emulated Wine cannot give.
 class SharedMemory {
 public:
-    SharedMemory(DWORD dwProcessId, SIZE_T size) : m_size(size)
+    SharedMemory(DWORD dwProcessId, SIZE_T size)
     {
         using MapViewFn = LONG(NTAPI*)(HANDLE, HANDLE, PVOID*, ULONG_PTR, SIZE_T, PLARGE_INTEGER, PSIZE_T, DWORD,
                                       ULONG, ULONG);
-        const auto mapView = reinterpret_cast<MapViewFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtMapViewOfSection")));
+        const auto mapView = reinterpret_cast<MapViewFn>(NtdllFunction("NtMapViewOfSection"));
         m_hProcess = OpenProcess(PROCESS_VM_OPERATION, FALSE, dwProcessId);
         m_hSection = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, static_cast<DWORD>(size),
                                         nullptr);
@@ -361,8 +360,7 @@ public:
     ~SharedMemory()
     {
         using UnmapViewFn = LONG(NTAPI*)(HANDLE, PVOID);
-        const auto unmapView = reinterpret_cast<UnmapViewFn>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtUnmapViewOfSection")));
+        const auto unmapView = reinterpret_cast<UnmapViewFn>(NtdllFunction("NtUnmapViewOfSection"));
         if (m_pRemote && unmapView)
             unmapView(m_hProcess, m_pRemote);
         if (m_pLocal)
@@ -376,13 +374,16 @@ public:
     SharedMemory& operator=(const SharedMemory&) = delete;
 
     bool IsValid() const { return m_pLocal && m_pRemote; }
-    SIZE_T Size() const { return m_size; }
     char* Local() const { return m_pLocal; }
     // The same bytes at the other process's address: only for messages to that process.
     char* Remote() const { return static_cast<char*>(m_pRemote); }
 
 private:
-    SIZE_T m_size;
+    static void* NtdllFunction(const char* pszName)
+    {
+        return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), pszName));
+    }
+
     HANDLE m_hProcess = nullptr;
     HANDLE m_hSection = nullptr;
     char* m_pLocal = nullptr;
