@@ -88,7 +88,7 @@ public:
     void Drop();
 
 private:
-    bool CreateNamed();
+    bool TakeTemporaryName(bool bByLink);
     bool NameNamed(const char* pszPath, bool bReplace);
     void ForgetName();
 

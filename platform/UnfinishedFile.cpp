@@ -15,17 +15,21 @@ bool UnfinishedFile::Create(const std::string& strFolder, size_t nMaxPath) {
     Drop();
     m_strFolder = strFolder;
     m_nMaxPath = nMaxPath;
-    return (!g_bForceTemporaryNames && m_file.CreateUnnamed(strFolder)) || CreateNamed();
+    if (!g_bForceTemporaryNames && m_file.CreateUnnamed(strFolder)) return true;
+    if (!TakeTemporaryName(false)) return false;
+    NotifyCreatedNew(m_strTemporary.c_str());
+    return true;
 }
 
-bool UnfinishedFile::CreateNamed() {
+// Gives the file a free temporary name in its folder: a new file created there, or the
+// open unnamed one linked there (bByLink).
+bool UnfinishedFile::TakeTemporaryName(bool bByLink) {
     for (int nTry = 0; nTry < 64; ++nTry) {
         std::string strName = TemporaryName(m_strFolder, m_nMaxPath);
         if (strName.empty()) return false;
-        if (m_file.CreateNew(strName.c_str())) {
+        if (bByLink ? m_file.LinkNew(strName.c_str()) : m_file.CreateNew(strName.c_str())) {
             m_strTemporary = strName;
             m_nRemovalSlot = RemoveOnEndingSignals(strName.c_str());
-            NotifyCreatedNew(strName.c_str());
             return true;
         }
         if (!FileExists(strName.c_str())) return false;  // the folder refuses new files
@@ -42,16 +46,7 @@ bool UnfinishedFile::Name(const char* pszPath, bool bReplace) {
         m_file.Close();
         return true;
     }
-    for (int nTry = 0; bReplace && nTry < 64; ++nTry) {
-        std::string strName = TemporaryName(m_strFolder, m_nMaxPath);
-        if (strName.empty()) break;
-        if (m_file.LinkNew(strName.c_str())) {
-            m_strTemporary = strName;
-            m_nRemovalSlot = RemoveOnEndingSignals(strName.c_str());
-            return NameNamed(pszPath, bReplace);
-        }
-        if (!FileExists(strName.c_str())) break;
-    }
+    if (bReplace && TakeTemporaryName(true)) return NameNamed(pszPath, bReplace);
     m_file.Close();
     return false;
 }
