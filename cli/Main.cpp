@@ -35,6 +35,8 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailTargetReadOnly: return "the output file exists and is read-only";
     case CCompressedFile::kFailTargetExists: return "the output file exists";
     case CCompressedFile::kFailLeavesFolder: return "the output name would leave its folder";
+    case CCompressedFile::kFailArchive: return "a cabinet of several files";
+    case CCompressedFile::kFailSpanned: return "one cabinet of a set: its data continues in another cabinet";
     case CCompressedFile::kFailNone: break;
     }
     return "failed";

@@ -9,6 +9,8 @@ class FileSource : public ByteSource {
 public:
     explicit FileSource(platform::File& f) : m_f(f) {}
     int64_t Read(uint8_t* p, size_t n) override { return m_f.Read(p, n); }
+    bool Seek(uint64_t nOffset) override { return m_f.Seek(nOffset); }
+    int64_t Size() override { return m_f.Size(); }
 
 private:
     platform::File& m_f;

@@ -11,7 +11,7 @@ ZV_JOBS=${ZV_JOBS:-2}
 ZV_WINE64=/usr/lib/wine/wine64
 ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
     zlib1g-dev libz-mingw-w64-dev wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3
-    zip dpkg-dev lintian)
+    zip dpkg-dev lintian libmspack-dev)
 
 # DLLs that every Windows installation has; the program and the tests may import only these.
 ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
@@ -191,11 +191,47 @@ zv_xvfb_stop() {
     ZV_XVFB_PID=
 }
 
+# The Debian release of this machine ("bookworm") and the mirrors its apt uses for it,
+# one "URI SUITE" a line (the release, its updates and its security suite).
+zv_debian_suite() { (. /etc/os-release && echo "$VERSION_CODENAME"); }
+zv_debian_mirrors() {
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null | sort -u |
+        awk -v suite="$(zv_debian_suite)" '$2 == suite || $2 == suite "-updates" || $2 == suite "-security"'
+}
+
+# Debian's source of libmspack, in the version that the native build links: the two
+# Windows builds and the fuzzer compile its cabinet reader from it, the tests read its
+# test cabinets. Fetched once into BUILD_ROOT by apt-get source through a private list
+# that names the host's own mirrors as deb-src (apt checks the .dsc against the signed
+# index). Prints the unpacked folder.
+zv_mspack_source() {
+    local version dir=$BUILD_ROOT/mspack apt opts
+    version=$(dpkg-query -W -f='${Version}' libmspack-dev 2>/dev/null) || zv_die "libmspack-dev is not installed"
+    if [ ! -f "$dir/$version/mspack/cabd.c" ]; then
+        zv_log "Fetching the source of libmspack $version"
+        apt=$dir/apt
+        rm -rf "$dir"
+        mkdir -p "$apt/lists/partial"
+        zv_debian_mirrors | awk '{ print "deb-src " $1 " " $2 " main" }' >"$apt/sources.list"
+        [ -s "$apt/sources.list" ] || zv_die "the host's apt names no Debian mirror"
+        opts=(-o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null
+            -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -o Acquire::Retries=3 -q)
+        apt-get "${opts[@]}" update >"$dir/fetch.log" 2>&1 &&
+            (cd "$dir" && apt-get "${opts[@]}" source "libmspack=$version" >>"$dir/fetch.log" 2>&1) ||
+            { tail -n 20 "$dir/fetch.log" >&2; zv_die "cannot fetch the source of libmspack $version"; }
+        # One folder per version, whatever the upstream version calls it.
+        mv "$dir"/libmspack-*/ "$dir/$version"
+        rm -rf "$apt"
+    fi
+    echo "$dir/$version"
+}
+
 # Configures and builds one of the three builds: zv_build native|win32|win64 [TARGET...]
 zv_build() {
-    local kind=$1 dir=$BUILD_ROOT/$1
+    local kind=$1 dir=$BUILD_ROOT/$1 mspack
     shift
-    local args=(-S "$ZV_REPO" -B "$dir")
+    mspack=$(zv_mspack_source)
+    local args=(-S "$ZV_REPO" -B "$dir" -DZV_MSPACK_SOURCE="$mspack")
     case $kind in
         native) args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
         # The release is built for size and stripped; unused functions are dropped at link time.

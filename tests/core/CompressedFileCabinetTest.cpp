@@ -1,0 +1,154 @@
+#include "core/CompressedFile.h"
+#include "platform/File.h"
+#include "tests/platform/TestFolder.h"
+#include "tests/szdd/CabWriter.h"
+#include "tests/szdd/KwajCorruptFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class CabinetEntryTest : public ::testing::Test {
+protected:
+    std::string Read(const std::string& strPath) {
+        std::string s;
+        return SzddReadFile(strPath, &s) ? s : "<missing>";
+    }
+    TestFolder dir;
+};
+
+platform::FileTime TimeOf(int nYear, int nMonth, int nDay, int nHour, int nMinute, int nSecond) {
+    platform::LocalTime local;
+    local.nYear = nYear, local.nMonth = nMonth, local.nDay = nDay;
+    local.nHour = nHour, local.nMinute = nMinute, local.nSecond = nSecond;
+    platform::FileTime t;
+    EXPECT_TRUE(platform::FileTimeFromLocal(local, &t));
+    return t;
+}
+
+// A cabinet of one file is a compressed file like any other: its member's name gives
+// the extension, its entry the size, its date the output's time.
+TEST_F(CabinetEntryTest, OneFileExpandsUnderTheSourcesNameWithTheRecordedExtension) {
+    const std::string data = TextLike(90000, 4);
+    const struct {
+        uint16_t nCompression;
+        const char* pszSource;
+        const char* pszRecorded;
+        const char* pszOutput;
+    } cases[] = {
+        {kCabStored, "ACPI.SY_", "acpi.sys", "ACPI.sys"},
+        {kCabMszip, "NOTEPAD.EX_", "NOTEPAD.EXE", "NOTEPAD.exe"},
+        {CabLzx(15), "KBD.DL_", "i386\\kbd.dll", "KBD.dll"},
+        {CabLzx(21), "LAYOUT.IN_", "layout.inf", "LAYOUT.inf"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SzddWriteFile(dir / c.pszSource, CabCompress(data, c.pszRecorded, c.nCompression)));
+        CCompressedFile f((dir / c.pszSource).c_str());
+        uint32_t nCompressed = 0, nExpanded = 0;
+        f.ReadHeader(&nCompressed, &nExpanded);
+        EXPECT_EQ(f.RecordedExtension(), CCompressedFile::kRecordedTaken) << c.pszSource;
+        EXPECT_EQ(f.CabinetMembers(), 1u);
+        EXPECT_EQ(nExpanded, data.size()) << c.pszSource;
+        ASSERT_TRUE(f.Expand("")) << c.pszSource << " " << f.LastFailure();
+        EXPECT_EQ(std::string(f.m_szOutputPath), dir / c.pszOutput);
+        EXPECT_TRUE(Read(dir / c.pszOutput) == data) << c.pszSource;
+        platform::FileTime t;
+        ASSERT_TRUE(platform::FileGetWriteTime(f.m_szOutputPath, &t));
+        EXPECT_TRUE(t == TimeOf(2000, 7, 14, 9, 30, 10)) << c.pszSource;
+    }
+}
+
+TEST_F(CabinetEntryTest, RecordedNamesGiveAnExtensionOnlyWhenItMayStandInAName) {
+    const struct {
+        const char* pszRecorded;
+        uint16_t nAttributes;
+        CCompressedFile::Recorded eRecorded;
+        const char* pszExt;  // what the entry has afterwards ("dll" is the table's guess)
+    } cases[] = {
+        {"SETUPAPI.TXT", 0x20, CCompressedFile::kRecordedTaken, "txt"},
+        {"readme", 0x20, CCompressedFile::kNoneRecorded, "dll"},
+        {"old.v2\\readme", 0x20, CCompressedFile::kNoneRecorded, "dll"},
+        {"trailing.", 0x20, CCompressedFile::kNoneRecorded, "dll"},
+        {"a.t\x01t", 0x20, CCompressedFile::kRecordedRefused, "dll"},
+        {"a.t t ", 0x20, CCompressedFile::kRecordedRefused, "dll"},
+        {"a.\xE6\x96\x87", 0x80, CCompressedFile::kRecordedRefused, "dll"},  // beyond ASCII in a UTF-8 name
+        {"long.abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz", 0x20, CCompressedFile::kRecordedRefused, "dll"},
+    };
+    for (const auto& c : cases) {
+        CabMember m{c.pszRecorded, "data"};
+        m.nAttributes = c.nAttributes;
+        ASSERT_TRUE(SzddWriteFile(dir / "x.dl_", CabArchive({m}, kCabMszip)));
+        CCompressedFile f((dir / "x.dl_").c_str());
+        EXPECT_EQ(f.GuessExtensionFromHeader(), c.eRecorded == CCompressedFile::kRecordedTaken) << c.pszRecorded;
+        EXPECT_EQ(f.RecordedExtension(), c.eRecorded) << c.pszRecorded;
+        EXPECT_STREQ(f.m_szExt, c.pszExt) << c.pszRecorded;
+    }
+}
+
+// Nothing is written for a cabinet that is not one whole file, and the entry says why.
+TEST_F(CabinetEntryTest, WhatIsNotOneWholeFileIsRefusedAndNothingWritten) {
+    const std::string data = TextLike(70000, 5);
+    const std::string whole = CabCompress(data, "big.txt", kCabStored);
+    std::string damaged = CabCompress(data, "big.txt", kCabMszip);
+    damaged[damaged.size() / 2] ^= 0x40;
+    const struct {
+        const char* pszWhat;
+        std::string file;
+        CCompressedFile::Failure eFailure;
+    } cases[] = {
+        {"three files", CabArchive({{"a.txt", "a"}, {"b\\b.txt", "b"}, {"c.txt", "c"}}, kCabMszip),
+         CCompressedFile::kFailArchive},
+        {"one of a set", CabArchive({{"big.txt", data}}, kCabMszip, kCabHasNext), CCompressedFile::kFailSpanned},
+        {"entries cut off", whole.substr(0, 50), CCompressedFile::kFailTruncated},
+        {"data cut off", whole.substr(0, 40000), CCompressedFile::kFailTruncated},
+        {"damaged data", damaged, CCompressedFile::kFailCorrupt},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SzddWriteFile(dir / "big.tx_", c.file));
+        CCompressedFile f((dir / "big.tx_").c_str());
+        EXPECT_FALSE(f.Expand("")) << c.pszWhat;
+        EXPECT_EQ(f.LastFailure(), c.eFailure) << c.pszWhat;
+        EXPECT_STREQ(f.m_szOutputPath, "") << c.pszWhat;
+        EXPECT_EQ(dir.List(), "big.tx_") << c.pszWhat;
+        if (c.eFailure == CCompressedFile::kFailArchive) {
+            EXPECT_EQ(f.CabinetMembers(), 3u);
+        }
+    }
+    // Salvaging a cabinet whose data ends early keeps what it yields; without its
+    // entries there is nothing to keep.
+    ASSERT_TRUE(SzddWriteFile(dir / "big.tx_", whole.substr(0, 40000)));
+    CCompressedFile cut((dir / "big.tx_").c_str());
+    EXPECT_FALSE(cut.Expand("", CCompressedFile::kReplaceExisting, CCompressedFile::kSalvageDamaged));
+    EXPECT_EQ(cut.LastFailure(), CCompressedFile::kFailTruncated);
+    const std::string salvaged = Read(dir / "big.txt");
+    EXPECT_GE(salvaged.size(), 32768u);
+    EXPECT_TRUE(salvaged == data.substr(0, salvaged.size()));
+    ASSERT_TRUE(SzddWriteFile(dir / "head.tx_", whole.substr(0, 50)));
+    CCompressedFile head((dir / "head.tx_").c_str());
+    EXPECT_FALSE(head.Expand("", CCompressedFile::kReplaceExisting, CCompressedFile::kSalvageDamaged));
+    EXPECT_STREQ(head.m_szOutputPath, "");
+}
+
+TEST_F(CabinetEntryTest, ArchivesListTheSizeOfAllTheirMembers) {
+    ASSERT_TRUE(SzddWriteFile(dir / "set.cab", CabArchive({{"a.txt", "12345"}, {"b.txt", "678"}}, CabLzx(16))));
+    CCompressedFile f((dir / "set.cab").c_str());
+    uint32_t nCompressed = 0, nExpanded = 0;
+    f.ReadHeader(&nCompressed, &nExpanded);
+    EXPECT_EQ(nExpanded, 8u);
+    EXPECT_EQ(f.CabinetMembers(), 2u);
+    EXPECT_EQ(f.RecordedExtension(), CCompressedFile::kNoneRecorded);
+}
+
+TEST(LocalTime, OnlyTimesThatExistConvert) {
+    platform::FileTime t;
+    const platform::LocalTime bad[] = {
+        {2001, 2, 29, 0, 0, 0}, {2000, 13, 1, 0, 0, 0}, {2000, 0, 1, 0, 0, 0}, {2000, 4, 31, 0, 0, 0},
+        {2000, 1, 0, 0, 0, 0},  {2000, 1, 1, 24, 0, 0}, {2000, 1, 1, 0, 60, 0}, {2000, 1, 1, 0, 0, 62},
+    };
+    for (const platform::LocalTime& l : bad)
+        EXPECT_FALSE(platform::FileTimeFromLocal(l, &t)) << l.nYear << "-" << l.nMonth << "-" << l.nDay;
+    // Two seconds apart, as a cabinet's time counts them, are two times.
+    EXPECT_TRUE(TimeOf(2000, 2, 29, 23, 59, 56) != TimeOf(2000, 2, 29, 23, 59, 58));
+}
+
+}  // namespace
