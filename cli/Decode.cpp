@@ -15,6 +15,8 @@ public:
         if (n < 0) m_bFailed = true;
         return n;
     }
+    bool Seek(uint64_t nOffset) override { return m_file.Seek(nOffset); }
+    int64_t Size() override { return m_file.Size(); }
     bool Failed() const { return m_bFailed; }
 
 private:

@@ -2,6 +2,7 @@
 // Expands SZDD and KWAJ files from a command line with the naming rules of the desktop
 // program: the command line is in Options.cpp, the names in Naming.cpp, the list in
 // ListFormat.cpp; what it asks of the system goes through platform/.
+#include "cli/Cabinet.h"
 #include "cli/Decode.h"
 #include "cli/ListFormat.h"
 #include "cli/Naming.h"
@@ -9,6 +10,7 @@
 #include "cli/Progress.h"
 #include "cli/Tree.h"
 #include "core/CompressedFile.h"
+#include "core/MbcsText.h"
 #include "platform/Console.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -106,6 +108,7 @@ private:
     bool TakeFile(const std::string& strPath, const std::string& strRelativeFolder);
     bool ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strRelativeFolder);
     bool ListFile(CCompressedFile& file, NameRule eRule);
+    bool ExtractArchive(CCompressedFile& file, const std::string& strRelativeFolder);
     bool WriteToStdout(CCompressedFile& file);
 
     const Options& m_o;
@@ -159,8 +162,11 @@ bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strRela
         return false;
     }
     const NameRule eRule = ChooseExtension(file, m_o.bRestoreFromHeader);
+    if (m_o.bList && file.CabinetMembers() > 0)
+        return ListCabinet(file.m_szPath, eRule == NameRule::kFallback ? "" : file.m_szExt, m_o.bQuiet);
     if (m_o.bList) return ListFile(file, eRule);
     if (m_o.bToStdout) return WriteToStdout(file);
+    if (file.CabinetMembers() > 1) return ExtractArchive(file, strRelativeFolder);
     return ExpandFile(file, eRule, strRelativeFolder);
 }
 
@@ -201,6 +207,26 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     default: ReportError(file.m_szPath, Reason(file.LastFailure())); break;
     }
     return false;
+}
+
+// The members of an archive go where an expanded file would: into -d's folder (and the
+// folders below it that -R found the archive in), else beside the archive.
+bool CExpandRun::ExtractArchive(CCompressedFile& file, const std::string& strRelativeFolder) {
+    std::string strFolder = DestinationPrefix(m_o.strDirectory, strRelativeFolder);
+    if (!strRelativeFolder.empty() && !strFolder.empty() &&
+        !MakeFolders(strFolder, strFolder.size() - strRelativeFolder.size())) {
+        ReportError(strFolder, "cannot create the folder: " + SystemReason());
+        return false;
+    }
+    if (m_o.strDirectory.empty()) {
+        const char* pszSep = mbcs::FindLastSeparator(file.m_szPath);
+        strFolder.assign(file.m_szPath, pszSep ? static_cast<size_t>(pszSep - file.m_szPath) + 1 : 0);
+    }
+    ExtractOptions options;
+    options.bKeepExisting = m_o.bKeepExisting;
+    options.bSalvage = m_o.bSalvage;
+    options.bQuiet = m_o.bQuiet;
+    return ExtractCabinet(file.m_szPath, strFolder, options);
 }
 
 bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {

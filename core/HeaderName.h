@@ -8,3 +8,9 @@
 // sign ('*', '?', '"', '<', '>', '|'), no '.', no control byte (below 0x20, and
 // 0x7F), and no space at its end, which Windows drops from a name.
 bool IsSafeHeaderName(const char* psz);
+
+// True when psz may stand as one folder or file name of a path an archive records:
+// the rule above, but with '.' inside a name ("acpi.sys"), never a name of dots
+// alone ("..") or one that ends in a dot, which Windows drops; nor a device name
+// (CON, NUL, COM1, "aux.txt"...), which Windows opens instead of a file.
+bool IsSafeMemberName(const char* psz);

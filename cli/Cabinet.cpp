@@ -1,0 +1,253 @@
+#include "cli/Cabinet.h"
+#include "cli/ListFormat.h"
+#include "cli/Options.h"
+#include "core/FileStreams.h"
+#include "core/HeaderName.h"
+#include "lz/LzError.h"
+#include "platform/Dbcs.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/PathStyle.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+void ReportError(const std::string& strWhat, const std::string& strReason) {
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, strWhat.c_str(), strReason.c_str());
+}
+
+// An open cabinet with the file and the stream it reads through.
+struct OpenCabinet {
+    platform::File file;
+    lz::FileSource source{file};
+    lz::Cabinet cabinet;
+    int32_t nError = LZ_ERROR_READ;
+
+    explicit OpenCabinet(const char* pszPath) {
+        if (file.OpenRead(pszPath)) nError = cabinet.Open(source);
+    }
+};
+
+// The state of a member, or of a cabinet of one, after decoding gave nResult.
+DataState StateOf(int64_t nResult) { return DataStateOf(nResult, false, true); }
+
+bool IsValidUtf8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        if (n == 0 || (n == 2 && c < 0xC2) || i + n > s.size()) return false;
+        for (size_t k = 1; k < n; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        i += n;
+    }
+    return true;
+}
+
+// The recorded name in the bytes the system's paths take, or false. Natively paths are
+// UTF-8: a name without the UTF-8 mark is taken as ISO-8859-1, as other cabinet
+// readers on such systems take it. On Windows paths are in the ANSI code page, which
+// the maker's own names are in; a UTF-8 name beyond ASCII has no such spelling here.
+bool SystemSpelling(const lz::CabinetMember& member, std::string* pName) {
+    const std::string& s = member.strName;
+    const bool bWindows = platform::BuildPathStyle() == platform::PathStyle::kWindows;
+    if (member.bUtf8Name) {
+        if (!IsValidUtf8(s)) return false;
+        if (bWindows)
+            for (char c : s)
+                if (static_cast<unsigned char>(c) >= 0x80) return false;
+        *pName = s;
+        return true;
+    }
+    if (bWindows) {
+        *pName = s;
+        return true;
+    }
+    pName->clear();
+    for (char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            *pName += c;
+        } else {
+            *pName += static_cast<char>(0xC0 | (b >> 6));
+            *pName += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return true;
+}
+
+// Makes the folders of strRelative (all but its last part) below strFolder. Each must
+// be a folder itself, never a link, so that nothing is written outside strFolder.
+bool MakeMemberFolders(const std::string& strFolder, const std::string& strRelative, std::string* pWhy) {
+    for (size_t nEnd = platform::FindSeparator(strRelative, 0); nEnd != std::string::npos;
+         nEnd = platform::FindSeparator(strRelative, nEnd + 1)) {
+        const std::string strPath = strFolder + strRelative.substr(0, nEnd);
+        platform::PathKind eKind;
+        if (!platform::MakeFolder(strPath.c_str()) ||
+            !platform::GetPathKind(strPath.c_str(), platform::Links::kDontFollow, &eKind)) {
+            *pWhy = "cannot create the folder " + strPath + ": " + platform::ErrorText(platform::LastError());
+            return false;
+        }
+        if (eKind != platform::PathKind::kFolder) {
+            *pWhy = strPath + " is not a folder (a link is not followed); not written";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The longest path the system takes, for the files an archive's members become.
+size_t MaxPath() { return platform::BuildPathStyle() == platform::PathStyle::kWindows ? 260 : 4096; }
+
+bool ExtractMember(OpenCabinet& open, size_t nIndex, const char* pszPath, const std::string& strFolder,
+                   const ExtractOptions& options) {
+    const lz::CabinetMember& member = open.cabinet.Members()[nIndex];
+    std::string strRelative;
+    if (!MemberPath(member, &strRelative)) {
+        // The name itself is never shown: it may hold control bytes.
+        ReportError(pszPath, "member " + std::to_string(nIndex + 1) +
+                                 ": its name would leave the destination or cannot name a file; not written");
+        return false;
+    }
+    const std::string strTarget = strFolder + strRelative;
+    std::string strWhy;
+    if (!MakeMemberFolders(strFolder, strRelative, &strWhy)) {
+        ReportError(pszPath, strWhy);
+        return false;
+    }
+    if (options.bKeepExisting && platform::FileExists(strTarget.c_str())) {
+        ReportError(pszPath, strTarget + " exists; not replaced");
+        return false;
+    }
+    const size_t nSep = strTarget.find_last_of(platform::Separator());
+    platform::UnfinishedFile out;
+    if (!out.Create(strTarget.substr(0, nSep == std::string::npos ? 0 : nSep + 1), MaxPath())) {
+        ReportError(strTarget, "cannot create the output file");
+        return false;
+    }
+    lz::FileSink sink(out.Data());
+    const int64_t nResult = open.cabinet.Extract(nIndex, sink);
+    const bool bDamaged = nResult == LZ_ERROR_READ || nResult == LZ_ERROR_CORRUPT;
+    if (nResult < 0 && !(bDamaged && options.bSalvage)) {
+        out.Drop();
+        ReportError(strTarget, nResult == LZ_ERROR_WRITE ? "write failed (disk full?)" : DataStateReason(StateOf(nResult)));
+        return false;
+    }
+    platform::LocalTime local;
+    local.nYear = member.time.nYear, local.nMonth = member.time.nMonth, local.nDay = member.time.nDay;
+    local.nHour = member.time.nHour, local.nMinute = member.time.nMinute, local.nSecond = member.time.nSecond;
+    platform::FileTime t;
+    if (nResult >= 0 && platform::FileTimeFromLocal(local, &t)) out.Data().SetWriteTime(t);
+    if (!out.Name(strTarget.c_str(), !options.bKeepExisting)) {
+        ReportError(strTarget, options.bKeepExisting && platform::FileExists(strTarget.c_str())
+                                   ? "exists; not replaced" : "cannot create the output file");
+        return false;
+    }
+    if (!options.bQuiet) std::printf("%s -> %s%s\n", pszPath, strTarget.c_str(), nResult < 0 ? " (damaged)" : "");
+    if (nResult >= 0) return true;
+    ReportError(strTarget, std::string("damaged, written as far as its data goes: ") +
+                               DataStateReason(StateOf(nResult)));
+    return false;
+}
+
+}  // namespace
+
+bool MemberPath(const lz::CabinetMember& member, std::string* pPath) {
+    std::string strName;
+    if (!SystemSpelling(member, &strName)) return false;
+    const bool bWindows = platform::BuildPathStyle() == platform::PathStyle::kWindows;
+    std::string strPath, strPart;
+    for (size_t i = 0; i <= strName.size(); ++i) {
+        const char c = i < strName.size() ? strName[i] : '\0';
+        if (c == '\\' || c == '/' || c == '\0') {
+            if (!IsSafeMemberName(strPart.c_str())) return false;
+            strPath += strPart;
+            if (c) strPath += platform::Separator();
+            strPart.clear();
+            continue;
+        }
+        strPart += c;
+        // The second byte of a double-byte character is never a separator.
+        if (bWindows && platform::IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < strName.size())
+            strPart += strName[++i];
+    }
+    *pPath = strPath;
+    return true;
+}
+
+std::string MethodName(uint16_t nCompression) {
+    switch (nCompression & 0x0F) {
+    case lz::kCabinetStored: return "stored";
+    case lz::kCabinetMszip: return "MSZIP";
+    case lz::kCabinetQuantum: return "Quantum";
+    case lz::kCabinetLzx: return "LZX:" + std::to_string((nCompression >> 8) & 0x1F);
+    }
+    return "method " + std::to_string(nCompression & 0x0F);
+}
+
+bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQuiet) {
+    OpenCabinet open(pszPath);
+    const int64_t nSize = open.file.Size();
+    if (open.nError < 0) {
+        ListEntry entry{pszPath, strExtension, static_cast<uint64_t>(nSize < 0 ? 0 : nSize), 0, StateOf(open.nError)};
+        if (!bQuiet) std::printf("%s\n", ListLine(entry).c_str());
+        ReportError(pszPath, DataStateReason(entry.eState));
+        return false;
+    }
+    const std::vector<lz::CabinetMember>& members = open.cabinet.Members();
+    std::vector<DataState> states;
+    uint64_t nTotal = 0;
+    bool bWhole = true;
+    // A set's members are not decoded: their data lies partly in other cabinets.
+    const bool bSpanned = open.cabinet.Spanned();
+    for (size_t i = 0; i < members.size(); ++i) {
+        lz::CountingSink counter;
+        states.push_back(bSpanned ? DataState::kSpanned : StateOf(open.cabinet.Extract(i, counter)));
+        nTotal += members[i].nSize;
+        bWhole = bWhole && !IsDamaged(states.back());
+    }
+    const bool bArchive = members.size() > 1;
+    const DataState eState = bSpanned ? DataState::kSpanned : bArchive ? DataState::kArchive : states[0];
+    const std::string strNote = bArchive ? " (cabinet of " + std::to_string(members.size()) + " files)"
+                                         : " (cabinet, " + MethodName(members[0].nCompression) + ")";
+    if (!bQuiet) {
+        std::printf("%s%s\n", ListLine({pszPath, strExtension, static_cast<uint64_t>(nSize), nTotal, eState}).c_str(),
+                    strNote.c_str());
+        for (size_t i = 0; bArchive && i < members.size(); ++i) {
+            std::string strMember;
+            if (!MemberPath(members[i], &strMember)) strMember = "(member " + std::to_string(i + 1) + ": name refused)";
+            const size_t nDot = strMember.find_last_of('.');
+            const size_t nSep = strMember.find_last_of(platform::Separator());
+            const bool bExt = nDot != std::string::npos && (nSep == std::string::npos || nDot > nSep);
+            const std::string strExt = bExt ? strMember.substr(nDot + 1) : "";
+            std::printf("%s (%s)\n", MemberLine(strMember, strExt, members[i].nSize, states[i]).c_str(),
+                        MethodName(members[i].nCompression).c_str());
+        }
+    }
+    if (bSpanned) {
+        ReportError(pszPath, DataStateReason(eState));
+        return false;
+    }
+    for (size_t i = 0; i < members.size(); ++i)
+        if (IsDamaged(states[i]))
+            ReportError(bArchive ? std::string(pszPath) + ": member " + std::to_string(i + 1) : pszPath,
+                        DataStateReason(states[i]));
+    return bWhole;
+}
+
+bool ExtractCabinet(const char* pszPath, const std::string& strFolder, const ExtractOptions& options) {
+    OpenCabinet open(pszPath);
+    if (open.nError < 0) {
+        ReportError(pszPath, DataStateReason(StateOf(open.nError)));
+        return false;
+    }
+    if (open.cabinet.Spanned()) {
+        ReportError(pszPath, DataStateReason(DataState::kSpanned));
+        return false;
+    }
+    bool bAllDone = true;
+    for (size_t i = 0; i < open.cabinet.Members().size(); ++i)
+        bAllDone = ExtractMember(open, i, pszPath, strFolder, options) && bAllDone;
+    return bAllDone;
+}

@@ -1,0 +1,151 @@
+// End-to-end tests of zorvane-expand on cabinets made by the tests' own writer: one
+// file expands like any compressed file, the members of an archive are extracted into
+// the destination and never outside it.
+#include "tests/cli/ToolHarness.h"
+#include "tests/platform/TestFolder.h"
+#include "tests/szdd/CabWriter.h"
+#include "tests/szdd/KwajCorruptFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class CabinetTool : public ::testing::Test {
+protected:
+    std::string Read(const std::string& strName) const {
+        std::string s;
+        return SzddReadFile(dir / strName, &s) ? s : "<missing>";
+    }
+    void Write(const std::string& strName, const std::string& strBytes) const {
+        ASSERT_TRUE(SzddWriteFile(dir / strName, strBytes)) << strName;
+    }
+    ToolResult Run(const std::vector<std::string>& args) const { return RunTool(dir.Path(), args); }
+
+    TestFolder dir;
+};
+
+TEST_F(CabinetTool, OneFileExpandsListsAndStreamsInEveryMethod) {
+    const std::string data = TextLike(60000, 8);
+    const struct {
+        uint16_t nCompression;
+        const char* pszMethod;
+    } cases[] = {{kCabStored, "stored"}, {kCabMszip, "MSZIP"}, {CabLzx(21), "LZX:21"}};
+    for (const auto& c : cases) {
+        Write("ACPI.SY_", CabCompress(data, "acpi.sys", c.nCompression));
+        ToolResult r = Run({"ACPI.SY_"});
+        EXPECT_EQ(r.nStatus, 0) << r.strErr;
+        EXPECT_EQ(r.strOut, "ACPI.SY_ -> ACPI.sys\n");
+        EXPECT_TRUE(Read("ACPI.sys") == data) << c.pszMethod;
+        struct stat st;
+        ASSERT_EQ(::stat((dir / "ACPI.sys").c_str(), &st), 0);
+        struct tm* pLocal = std::localtime(&st.st_mtime);
+        EXPECT_EQ(pLocal->tm_year + 1900, 2000);
+        EXPECT_EQ(pLocal->tm_hour * 3600 + pLocal->tm_min * 60 + pLocal->tm_sec, 9 * 3600 + 30 * 60 + 10);
+
+        r = Run({"-l", "ACPI.SY_"});
+        EXPECT_EQ(r.nStatus, 0);
+        EXPECT_NE(r.strOut.find(" 60000 "), std::string::npos) << r.strOut;
+        EXPECT_NE(r.strOut.find("  sys      complete       ACPI.SY_ (cabinet, " + std::string(c.pszMethod) + ")\n"),
+                  std::string::npos)
+            << r.strOut;
+        r = Run({"-c", "ACPI.SY_"});
+        EXPECT_EQ(r.nStatus, 0);
+        EXPECT_TRUE(r.strOut == data) << c.pszMethod;
+    }
+}
+
+TEST_F(CabinetTool, ArchiveMembersGoIntoTheirFoldersUnderTheDestination) {
+    ASSERT_EQ(::mkdir((dir / "out").c_str(), 0777), 0);
+    Write("DRIVERS.CAB", CabArchive({{"readme.txt", "top"}, {"i386\\acpi.sys", "acpi"}, {"i386\\sub\\k.dll", "k"}},
+                                    CabLzx(16)));
+    ToolResult r = Run({"-d", "out", "DRIVERS.CAB"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut,
+              "DRIVERS.CAB -> out/readme.txt\nDRIVERS.CAB -> out/i386/acpi.sys\nDRIVERS.CAB -> out/i386/sub/k.dll\n");
+    EXPECT_EQ(Read("out/i386/acpi.sys") + Read("out/i386/sub/k.dll") + Read("out/readme.txt"), "acpiktop");
+
+    // Names without the UTF-8 mark are ISO-8859-1; with it they must be UTF-8.
+    CabMember latin{"caf\xE9.txt", "latin"}, utf8{"\xE6\x96\x87.txt", "utf8"}, broken{"\xE6\x96.txt", "broken"};
+    utf8.nAttributes = broken.nAttributes = 0x80;
+    Write("NAMES.CAB", CabArchive({latin, utf8, broken}, kCabStored));
+    r = Run({"-d", "out", "NAMES.CAB"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(Read("out/caf\xC3\xA9.txt") + Read("out/\xE6\x96\x87.txt"), "latinutf8");
+    EXPECT_NE(r.strErr.find("NAMES.CAB: member 3: its name"), std::string::npos) << r.strErr;
+
+    // Beside the archive without -d; -n keeps what is there and goes on.
+    Write("readme.txt", "mine");
+    r = Run({"-n", "DRIVERS.CAB"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strErr, "zorvane-expand: DRIVERS.CAB: readme.txt exists; not replaced\n");
+    EXPECT_EQ(Read("readme.txt") + Read("i386/sub/k.dll"), "minek");
+
+    r = Run({"-l", "DRIVERS.CAB"});
+    EXPECT_EQ(r.nStatus, 0);
+    EXPECT_NE(r.strOut.find("archive        DRIVERS.CAB (cabinet of 3 files)\n"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("         -          4     ---  sys      complete         i386/acpi.sys (LZX:16)\n"),
+              std::string::npos)
+        << r.strOut;
+    r = Run({"-c", "DRIVERS.CAB"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strErr, "zorvane-expand: DRIVERS.CAB: a cabinet of several files: extract them without -c\n");
+}
+
+TEST_F(CabinetTool, MemberNamesThatWouldLeaveTheDestinationAreRefused) {
+    ASSERT_EQ(::mkdir((dir / "out").c_str(), 0777), 0);
+    ASSERT_EQ(::mkdir((dir / "elsewhere").c_str(), 0777), 0);
+    ASSERT_EQ(::symlink("../elsewhere", (dir / "out/link").c_str()), 0);
+    const char* const apszHostile[] = {
+        "..\\up.txt", "\\root.txt", "/root.txt", "C:\\drive.txt", "a\\..\\..\\up.txt", "ok\\.\\dot.txt",
+        "con.txt",    "tab\tname",  "nl\n.txt",  "trailing. ",    "empty\\\\part.txt",  "folder\\",
+        "link\\through.txt",
+    };
+    std::vector<CabMember> members = {{"ok\\good.txt", "good"}};
+    for (const char* pszName : apszHostile) members.push_back({pszName, "bad"});
+    Write("EVIL.CAB", CabArchive(members, kCabMszip));
+    ToolResult r = Run({"-d", "out", "EVIL.CAB"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strOut, "EVIL.CAB -> out/ok/good.txt\n");
+    EXPECT_EQ(dir.List() + "," + dir.List("out") + "," + dir.List("out/ok") + "," + dir.List("elsewhere"),
+              "EVIL.CAB|elsewhere|out,link|ok,good.txt,");
+    // One line per refused member, and never its name, which may hold control bytes.
+    EXPECT_EQ(std::count(r.strErr.begin(), r.strErr.end(), '\n'), 13) << r.strErr;
+    EXPECT_EQ(r.strErr.find('\t'), std::string::npos);
+    EXPECT_NE(r.strErr.find("EVIL.CAB: member 2: its name would leave the destination"), std::string::npos);
+    EXPECT_NE(r.strErr.find("out/link is not a folder (a link is not followed); not written"), std::string::npos);
+}
+
+TEST_F(CabinetTool, SetsAndDamagedCabinetsAreRefusedOrSalvaged) {
+    const std::string data = TextLike(70000, 2);
+    const std::string whole = CabCompress(data, "big.txt", kCabStored);
+    Write("NEXT.TX_", CabArchive({{"big.txt", data}}, kCabMszip, kCabHasNext));
+    Write("SET.CAB", CabArchive({{"a.txt", "a"}, {"b.txt", "b"}}, kCabMszip, kCabHasPrevious));
+    Write("CUT.TX_", whole.substr(0, 40000));
+    Write("HEAD.TX_", whole.substr(0, 60));
+    ToolResult r = Run({"NEXT.TX_", "SET.CAB", "CUT.TX_", "HEAD.TX_"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strOut, "");
+    EXPECT_EQ(r.strErr,
+              "zorvane-expand: NEXT.TX_: one cabinet of a set: its data continues in another cabinet\n"
+              "zorvane-expand: SET.CAB: one cabinet of a set: its data continues in another cabinet\n"
+              "zorvane-expand: CUT.TX_: truncated: the data ends before its expanded length\n"
+              "zorvane-expand: HEAD.TX_: truncated: the data ends before its expanded length\n");
+    EXPECT_EQ(dir.List(), "CUT.TX_|HEAD.TX_|NEXT.TX_|SET.CAB");
+
+    r = Run({"-l", "NEXT.TX_", "SET.CAB"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strOut.find("spanned        NEXT.TX_ (cabinet, MSZIP)\n"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("spanned          b.txt (MSZIP)\n"), std::string::npos) << r.strOut;
+
+    r = Run({"--salvage", "CUT.TX_"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strOut, "CUT.TX_ -> CUT.txt (damaged)\n");
+    const std::string salvaged = Read("CUT.txt");
+    EXPECT_GE(salvaged.size(), 32768u);
+    EXPECT_TRUE(salvaged == data.substr(0, salvaged.size()));
+}
+
+}  // namespace
