@@ -1,12 +1,14 @@
-// The LZ service's names come before the system headers, which define some of them as macros.
 #include "core/CompressedFile.h"
 #include "app/MainApp.h"
 #include "app/CommandLine.h"
+#include "app/Warning.h"
 #include "resource.h"
 #include "ui/common/FolderPicker.h"
 #include "ui/main/MainDlg.h"
 
 namespace {
+const char kExpandErrorCaption[] = "ファイル展開エラー";
+
 // A key pressed before the program started can be known to the asynchronous key state
 // only, not yet to this thread's; either one counts.
 bool IsKeyHeld(int nVirtKey)
@@ -61,8 +63,13 @@ bool CMainApp::ExpandFiles(const std::vector<std::string>& arrFiles, BOOL bBesid
     for (const std::string& name : arrFiles) {
         CCompressedFile file(name.c_str());
         file.GuessExtensionFromHeader();
-        if (!file.Expand(strPrefix.c_str()))
-            bAllExpanded = false;
+        if (file.Expand(strPrefix.c_str()))
+            continue;
+        bAllExpanded = false;
+        // The batch runs report nothing but this: an archive wants another tool.
+        if (file.LastFailure() == CCompressedFile::kFailArchive)
+            ShowArchiveWarning(CWinApp::ResourceInstance(), file.m_szPath, file.CabinetMembers(), kExpandErrorCaption,
+                               nullptr);
     }
     return bAllExpanded;
 }

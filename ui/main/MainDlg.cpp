@@ -308,6 +308,7 @@ void CMainDlg::OnExpand()
     const std::string prefix = DestinationPrefix();
     bool bStoppedAtUnknownExt = false;
     bool bSomeFailed = false;
+    std::vector<std::pair<std::string, size_t>> arrArchives;
     CWaitCursor wait;
     CListRedrawPause pause(hWndList);
     int nSearchAfter = -1;
@@ -316,6 +317,12 @@ void CMainDlg::OnExpand()
         if (nRow < 0 || nRow >= static_cast<int>(m_apFiles.size()))
             break;
         CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
+        // An archive has no extension to ask for: it stays listed, for the command-line tool.
+        if (file.CabinetMembers() > 1) {
+            arrArchives.emplace_back(file.m_szPath, file.CabinetMembers());
+            nSearchAfter = nRow;
+            continue;
+        }
         if (!file.m_szExt[0]) {
             bStoppedAtUnknownExt = true;
             break;
@@ -332,6 +339,8 @@ void CMainDlg::OnExpand()
 
     pause.Resume();
     UpdateStatusBar();
+    for (const auto& archive : arrArchives)
+        ShowArchiveRefused(archive.first, archive.second);
     if (bStoppedAtUnknownExt)
         ShowWarning(CWinApp::ResourceInstance(), IDS_NO_EXTENSION, kExpandErrorCaption, m_hWnd);
     if (bSomeFailed)
@@ -341,6 +350,11 @@ void CMainDlg::OnExpand()
 void CMainDlg::ShowExpandFailed()
 {
     ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+}
+
+void CMainDlg::ShowArchiveRefused(const std::string& strPath, size_t nMembers)
+{
+    ShowArchiveWarning(CWinApp::ResourceInstance(), strPath.c_str(), nMembers, kExpandErrorCaption, m_hWnd);
 }
 
 std::string CMainDlg::DestinationPrefix() const
@@ -363,7 +377,10 @@ void CMainDlg::OnItemActivate()
     GetTempPathA(MAX_PATH, szTempPath);
     CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
     if (!file.Expand(szTempPath)) {
-        ShowExpandFailed();
+        if (file.LastFailure() == CCompressedFile::kFailArchive)
+            ShowArchiveRefused(file.m_szPath, file.CabinetMembers());
+        else
+            ShowExpandFailed();
         return;
     }
 
