@@ -47,10 +47,12 @@ mspack_file* SysOpen(mspack_system* pSelf, const char* pszName, int nMode) {
 
 void SysClose(mspack_file* pFile) { delete AsHandle(pFile); }
 
+// The library may call with no file: after a block that claims to continue in another
+// cabinet it drops its handle but keeps its state, and the next member reads on.
 int SysRead(mspack_file* pFile, void* pBuffer, int nBytes) {
     Handle* h = AsHandle(pFile);
+    if (!h || h->bSink || nBytes < 0) return -1;
     System* s = h->pSystem;
-    if (h->bSink || nBytes < 0) return -1;
     if (s->nSourcePos != h->nPos) {
         s->nSourcePos = -1;
         if (!s->pSource->Seek(static_cast<uint64_t>(h->nPos))) return -1;
@@ -75,7 +77,7 @@ int SysRead(mspack_file* pFile, void* pBuffer, int nBytes) {
 
 int SysWrite(mspack_file* pFile, void* pBuffer, int nBytes) {
     Handle* h = AsHandle(pFile);
-    if (!h->bSink || nBytes < 0) return -1;
+    if (!h || !h->bSink || nBytes < 0) return -1;
     if (!h->pSystem->pSink->Write(static_cast<const uint8_t*>(pBuffer), static_cast<size_t>(nBytes))) return -1;
     h->nPos += nBytes;
     return nBytes;
@@ -83,7 +85,7 @@ int SysWrite(mspack_file* pFile, void* pBuffer, int nBytes) {
 
 int SysSeek(mspack_file* pFile, off_t nOffset, int nMode) {
     Handle* h = AsHandle(pFile);
-    if (h->bSink) return -1;
+    if (!h || h->bSink) return -1;
     int64_t nBase = 0;
     if (nMode == MSPACK_SYS_SEEK_CUR)
         nBase = h->nPos;
@@ -97,12 +99,14 @@ int SysSeek(mspack_file* pFile, off_t nOffset, int nMode) {
     return 0;
 }
 
-off_t SysTell(mspack_file* pFile) { return static_cast<off_t>(AsHandle(pFile)->nPos); }
+off_t SysTell(mspack_file* pFile) { return pFile ? static_cast<off_t>(AsHandle(pFile)->nPos) : 0; }
 
 // The library's warnings (a truncated cabinet, a bad checksum) are told by its results.
 void SysMessage(mspack_file*, const char*, ...) {}
 
-void* SysAlloc(mspack_system*, size_t nBytes) { return std::malloc(nBytes); }
+// Zeroed: damaged data may copy from window bytes that nothing has written yet, and
+// those must be the same zeros every time, never what the heap held before.
+void* SysAlloc(mspack_system*, size_t nBytes) { return std::calloc(1, nBytes); }
 void SysFree(void* p) { std::free(p); }
 void SysCopy(void* pFrom, void* pTo, size_t nBytes) { std::memmove(pTo, pFrom, nBytes); }
 

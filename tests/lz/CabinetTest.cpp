@@ -26,6 +26,7 @@ std::string Text(size_t n) {
 TEST(Cabinet, OneFileExpandsByteExactInEveryMethod) {
     std::mt19937 rng(23);
     const std::string text = Text(100000), random = lz_test::RandomBytes(rng, 70001);
+    const std::string big = lz_test::RandomBytes(rng, kCabLzxBlock + 3);
     struct Case {
         const char* pszWhat;
         std::string cab;
@@ -36,6 +37,7 @@ TEST(Cabinet, OneFileExpandsByteExactInEveryMethod) {
         {"MSZIP, random", CabCompress(random, "a.bin", kCabMszip), random},
         {"LZX 2^15", CabCompress(random, "a.bin", CabLzx(15)), random},
         {"LZX 2^21", CabCompress(text, "a.txt", CabLzx(21)), text},
+        {"LZX, two blocks", CabCompress(big, "a.bin", CabLzx(21)), big},
         {"empty", CabCompress("", "e.txt", kCabMszip), ""},
     };
     for (const Case& c : cases) {
@@ -109,6 +111,19 @@ TEST(Cabinet, WhatIsNotOneWholeFileIsRefused) {
         if (c.nCode == LZ_ERROR_READ) {
             EXPECT_TRUE(sink.m_str == text.substr(0, sink.m_str.size())) << c.pszWhat << ": " << sink.m_str.size();
         }
+    }
+}
+
+// A block that says it continues in the next cabinet makes the library drop its file;
+// the next member of the same folder must fail, not read through nothing.
+TEST(Cabinet, MembersAfterABlockThatContinuesElsewhereFail) {
+    const std::string cab = CabBuild({{"a.txt", "abc"}, {"b.txt", "defgh"}}, kCabStored, {{"abc", 0}, {"defgh", 5}});
+    MemorySource source(cab);
+    lz::Cabinet cabinet;
+    ASSERT_EQ(cabinet.Open(source), 0);
+    for (size_t i = 0; i < 2; ++i) {
+        StringSink sink;
+        EXPECT_LT(cabinet.Extract(i, sink), 0) << i;
     }
 }
 

@@ -74,8 +74,17 @@ class WindowsRelease(unittest.TestCase):
         # A code page 932 character takes as many columns as it has bytes.
         for number, line in enumerate(raw.split(b"\r\n"), 1):
             self.assertLess(len(line), 80, f"line {number}")
-        for word in ("SZDD", "KWAJ", "Shift", "Ctrl", "ライセンス", "Windows 95", VERSION):
+        for word in ("SZDD", "KWAJ", "キャビネット", "Shift", "Ctrl", "ライセンス", "Windows 95", VERSION):
             self.assertIn(word, text)
+
+    def test_readme_carries_the_licence_and_the_source_of_the_library_linked_in(self):
+        text = self.zip.read("README.TXT").decode("cp932")
+        self.assertRegex(text, r"Debian の libmspack \d[\w.~+-]* のソース パッケージ")
+        self.assertIn("https://deb.debian.org/debian/pool/main/libm/libmspack/", text)
+        self.assertNotIn("@MSPACK_VERSION@", text)
+        # The licence's whole text, to its last section.
+        self.assertIn("GNU LESSER GENERAL PUBLIC LICENSE", text)
+        self.assertIn("END OF TERMS AND CONDITIONS", text)
 
     def test_program_is_a_pe32_windows_program_with_its_version(self):
         pe = PeFile(self.zip.read("ZORVANE.EXE"))
@@ -107,6 +116,7 @@ class DebianPackage(unittest.TestCase):
         self.assertEqual(fields["Architecture"], "amd64")
         self.assertIn("libc6", fields["Depends"])
         self.assertIn("zlib1g", fields["Depends"])
+        self.assertIn("libmspack0", fields["Depends"])
 
     def test_installs_the_tool_its_manual_page_and_documents_only(self):
         files = {line.split()[-1] for line in self.dpkg_deb("--contents").splitlines()

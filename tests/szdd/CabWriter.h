@@ -22,6 +22,8 @@ enum : uint16_t {
 };
 // LZX with a window of 2^nBits bytes (15 to 21).
 constexpr uint16_t CabLzx(unsigned nBits) { return static_cast<uint16_t>(kCabLzx | (nBits << 8)); }
+// The data of one uncompressed LZX block: a whole number of 32 KiB frames.
+constexpr size_t kCabLzxBlock = size_t(8) << 20;
 // Header flags: one of a set.
 enum : uint16_t { kCabHasPrevious = 1, kCabHasNext = 2 };
 
@@ -73,10 +75,12 @@ inline std::vector<CabBlock> CabBlocks(const std::string& data, uint16_t nCompre
             z.avail_out = static_cast<uInt>(buf.size());
             deflate(&z, Z_FINISH);
             piece = "CK" + std::string(reinterpret_cast<const char*>(buf.data()), buf.size() - z.avail_out);
-        } else if (nMethod == kCabLzx && nPos == 0) {
-            // One uncompressed block for all of it: no translation bit, type 3, the
-            // 24-bit length, four bits to the next 16-bit word; then R0, R1, R2.
-            const uint32_t v = (3u << 28) | (static_cast<uint32_t>(data.size()) << 4);
+        } else if (nMethod == kCabLzx && nPos % kCabLzxBlock == 0) {
+            // An uncompressed block per 8 MiB: the first after the bit that says no
+            // translation follows, each with its type (3) and 24-bit length, padded to
+            // the next 16-bit word; then R0, R1, R2.
+            const uint32_t nLength = static_cast<uint32_t>(std::min<size_t>(kCabLzxBlock, data.size() - nPos));
+            const uint32_t v = nPos == 0 ? (3u << 28) | (nLength << 4) : (3u << 29) | (nLength << 5);
             std::string head;
             cab_detail::PutLe16(head, v >> 16);
             cab_detail::PutLe16(head, v & 0xFFFF);
