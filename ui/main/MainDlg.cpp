@@ -1,7 +1,7 @@
 #include "ui/main/MainDlg.h"
-#include "app/Warning.h"
 #include "framework/ResourceString.h"
 #include "framework/WaitCursor.h"
+#include "framework/Warning.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 #include "ui/common/AboutDlg.h"

@@ -1,9 +1,9 @@
 // The main window's extension command: the extension dialog for one entry, or
 // for every entry with the same compressed extension.
 #include "ui/main/MainDlg.h"
-#include "app/Warning.h"
 #include "core/ExtensionTable.h"
 #include "framework/ResourceString.h"
+#include "framework/Warning.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 #include "ui/main/ExtensionDlg.h"

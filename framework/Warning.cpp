@@ -1,4 +1,4 @@
-#include "app/Warning.h"
+#include "framework/Warning.h"
 
 void ShowWarning(HINSTANCE hInstance, UINT nStringId, LPCSTR pszCaption, HWND hWndOwner)
 {
