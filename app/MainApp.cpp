@@ -1,14 +1,12 @@
 #include "core/CompressedFile.h"
 #include "app/MainApp.h"
 #include "app/CommandLine.h"
-#include "app/Warning.h"
+#include "app/Language.h"
 #include "resource.h"
 #include "ui/common/FolderPicker.h"
 #include "ui/main/MainDlg.h"
 
 namespace {
-const char kExpandErrorCaption[] = "ファイル展開エラー";
-
 // A key pressed before the program started can be known to the asynchronous key state
 // only, not yet to this thread's; either one counts.
 bool IsKeyHeld(int nVirtKey)
@@ -19,6 +17,9 @@ bool IsKeyHeld(int nVirtKey)
 
 BOOL CMainApp::InitInstance()
 {
+    // The texts are those of the system's code page: Japanese on 932, English elsewhere.
+    UseInterfaceLanguage(*this, InterfaceLanguage(GetACP()));
+
     // 1. The dialog controls have the 3-D look of their own on every system the program runs on.
 
     // 2. OLE, for drag-out; the program goes on without it.
@@ -66,10 +67,10 @@ bool CMainApp::ExpandFiles(const std::vector<std::string>& arrFiles, BOOL bBesid
         if (file.Expand(strPrefix.c_str()))
             continue;
         bAllExpanded = false;
-        // The batch runs report nothing but this: an archive wants another tool.
+        // The batch runs report nothing but this: an archive wants another tool. The
+        // main window object shows it, without a window of its own here.
         if (file.LastFailure() == CCompressedFile::kFailArchive)
-            ShowArchiveWarning(CWinApp::ResourceInstance(), file.m_szPath, file.CabinetMembers(), kExpandErrorCaption,
-                               nullptr);
+            static_cast<CMainDlg*>(m_pMainWnd)->ShowArchiveRefused(file.m_szPath, file.CabinetMembers());
     }
     return bAllExpanded;
 }

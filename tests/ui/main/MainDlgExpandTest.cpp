@@ -87,8 +87,8 @@ TEST(MainDlgDestinationPrefixTest, OnlyADriveRootIsUsedAsItStands)
     EXPECT_EQ(dlg.DestinationPrefix(), "C:\\");
     dlg.m_strDestination = "D:\\DATA";
     EXPECT_EQ(dlg.DestinationPrefix(), "D:\\DATA\\");
-    // A marker with anything added is a folder name like any other.
-    dlg.m_strDestination = std::string(CMainDlg::kSameFolderMarker) + " ";
+    // The same-folder text that the button shows is a folder name like any other.
+    dlg.m_strDestination = "圧縮ファイルと同じフォルダへ展開します。";
     EXPECT_EQ(dlg.DestinationPrefix(), dlg.m_strDestination + "\\");
 }
 
@@ -149,7 +149,8 @@ TEST_F(MainDlgExpandTest, FailureWarningFollowsTheMissingExtensionWarning)
 
 TEST_F(MainDlgExpandTest, ACabinetOfOneFileExpandsAndAnArchiveStaysWithAWarningOfItsOwn)
 {
-    const std::string one = m_src.Path("ACPI.SY_"), archive = m_src.Path("DRIVERS.CAB");
+    // ソ of the archive's name ends in the byte 0x5C, which must not cut the name.
+    const std::string one = m_src.Path("ACPI.SY_"), archive = m_src.Path("\x83\x5C\x83\x74\x83\x67.CAB");
     ASSERT_TRUE(SzddWriteFile(one, CabCompress(Content(0), "acpi.sys", CabLzx(21))));
     ASSERT_TRUE(SzddWriteFile(archive, CabArchive({{"a.txt", "a"}, {"i386\\b.txt", "bc"}}, kCabMszip)));
     CDrivenMainDlg dlg;
@@ -164,7 +165,7 @@ TEST_F(MainDlgExpandTest, ACabinetOfOneFileExpandsAndAnArchiveStaysWithAWarningO
         d.Select({0});
         d.Activate();
     });
-    const char kArchiveText[] = "DRIVERS.CAB は 2 個のファイルを収めたキャビネットです。\nコマンドライン ツールで展開してください。";
+    const char kArchiveText[] = "ソフト.CAB は 2 個のファイルを収めたキャビネットです。\nコマンドライン ツールで展開してください。";
     ASSERT_EQ(dlg.m_boxes.size(), 2u);
     for (const SeenBox& box : dlg.m_boxes) {
         EXPECT_EQ(box.caption, kExpandCaption);

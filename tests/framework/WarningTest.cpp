@@ -1,9 +1,8 @@
-#include "app/Warning.h"
+#include "framework/Warning.h"
 #include "framework/ResourceString.h"
 #include "resource.h"
 #include <gtest/gtest.h>
 #include <atomic>
-#include <functional>
 #include <string>
 #include "tests/support/TestThread.h"
 
@@ -25,7 +24,7 @@ BOOL CALLBACK FindVisibleWindow(HWND hWnd, LPARAM lParam)
 }
 
 // Shows the box on this thread while a second one reads and closes it.
-SeenBox ShowAndClose(const std::function<void()>& show)
+SeenBox ShowAndCloseWarning(UINT nStringId, const char* pszCaption)
 {
     SeenBox seen;
     std::atomic<bool> bDone{false};
@@ -55,15 +54,10 @@ SeenBox ShowAndClose(const std::function<void()>& show)
             Sleep(20);
         }
     });
-    show();
+    ShowWarning(GetModuleHandleA(nullptr), nStringId, pszCaption, nullptr);
     bDone = true;
     closer.join();
     return seen;
-}
-
-SeenBox ShowAndCloseWarning(UINT nStringId, const char* pszCaption)
-{
-    return ShowAndClose([&] { ShowWarning(GetModuleHandleA(nullptr), nStringId, pszCaption, nullptr); });
 }
 }
 
@@ -83,16 +77,4 @@ TEST(Warning, EachStringComesFromTheTable)
               "ファイルが複数選択されているか、または選択されていません。\nファイルは1つだけ選択してください。");
     EXPECT_EQ(ShowAndCloseWarning(IDS_NO_FILE_TO_REMOVE, "ファイルリスト消去エラー").text,
               "消去するファイルが選択されていません。\nファイルを選択してからやり直してください。");
-}
-
-TEST(Warning, AnArchiveIsNamedWithItsNumberOfFiles)
-{
-    // The name only, whatever folder holds it, and never cut at a 0x5C second byte.
-    const SeenBox seen = ShowAndClose([] {
-        ShowArchiveWarning(GetModuleHandleA(nullptr), "C:\\DISK1\\\x83\x5C\x83\x74\x83\x67.CAB", 12,
-                           "ファイル展開エラー", nullptr);
-    });
-    EXPECT_EQ(seen.caption, "ファイル展開エラー");
-    EXPECT_EQ(seen.text, "ソフト.CAB は 12 個のファイルを収めたキャビネットです。\nコマンドライン ツールで展開してください。");
-    EXPECT_TRUE(seen.bHasIcon);
 }
