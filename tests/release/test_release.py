@@ -79,7 +79,8 @@ class WindowsRelease(unittest.TestCase):
 
     def test_readme_carries_the_licence_and_the_source_of_the_library_linked_in(self):
         text = self.zip.read("README.TXT").decode("cp932")
-        self.assertRegex(text, r"Debian の libmspack \d[\w.~+-]* のソース パッケージ")
+        self.assertIsNotNone(re.search(r"Debian の libmspack\s+\d[\w.~+-]* のソース パッケージ", text),
+                             "the README names the library's source package and its version")
         self.assertIn("https://deb.debian.org/debian/pool/main/libm/libmspack/", text)
         self.assertNotIn("@MSPACK_VERSION@", text)
         # The licence's whole text, to its last section.
