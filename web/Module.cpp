@@ -15,9 +15,10 @@
 
 namespace {
 
-// The longest name the page asks for: longer names are refused, not cut. Texts are kept
-// in fixed buffers: the library's strings report their failures on stderr, through WASI.
-constexpr size_t kMaxName = 1024;
+// The longest name, in bytes, that the usual file systems take: longer ones are refused,
+// not cut. Texts are kept in fixed buffers: the library's strings report their failures
+// on stderr, through WASI.
+constexpr size_t kMaxName = 255;
 
 struct Probe {
     ZvFormat eFormat = kZvPlain;
