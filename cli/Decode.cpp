@@ -1,6 +1,6 @@
 #include "cli/Decode.h"
 #include "lz/Formats.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "platform/File.h"
 
 #include <cerrno>

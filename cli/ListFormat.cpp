@@ -1,5 +1,5 @@
 #include "cli/ListFormat.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 
 #include <cstdio>
 

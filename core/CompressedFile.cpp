@@ -3,7 +3,7 @@
 #include "core/HeaderName.h"
 #include "core/MbcsText.h"
 #include "lz/ExpandStream.h"
-#include "lz/FileStreams.h"
+#include "core/FileStreams.h"
 #include "lz/Formats.h"
 #include "lz/KwajHeader.h"
 #include "platform/File.h"
@@ -126,6 +126,19 @@ bool LiesDirectlyIn(const std::string& strName, const std::string& strFolder) {
     return strName.find_first_not_of(". ", nLeaf) != std::string::npos;
 }
 
+// Writes the expanded form of the source into the target and gives the target the
+// source's last-write time; the bytes written or a negative LZ_ERROR_ value.
+int64_t CopyInto(platform::File& source, platform::File& target) {
+    lz::FileSource in(source);
+    lz::FileSink out(target);
+    const int64_t nResult = lz::ExpandStream(in, out);
+    if (nResult >= 0) {
+        platform::FileTime t;
+        if (source.GetWriteTime(&t)) target.SetWriteTime(t);
+    }
+    return nResult;
+}
+
 // Both sizes of a file opened for reading, or of none (null: it could not be opened).
 void SizesOfOpenFile(platform::File* pFile, uint32_t* pnCompressed, uint32_t* pnExpanded) {
     uint32_t nCompressed = kSizeUnknown;
@@ -141,9 +154,7 @@ void SizesOfOpenFile(platform::File* pFile, uint32_t* pnCompressed, uint32_t* pn
 
 }  // namespace
 
-CCompressedFile::CCompressedFile(const char* pszPath) : m_nLzHandle(0) {
-    std::memset(&m_ofs, 0, sizeof m_ofs);
-    m_ofs.cBytes = sizeof m_ofs;
+CCompressedFile::CCompressedFile(const char* pszPath) {
     m_szOutputPath[0] = '\0';
     // A path that does not fit names no file rather than a shortened, different one.
     size_t nLen = pszPath ? std::strlen(pszPath) : size_t(kMaxPath);
@@ -152,10 +163,6 @@ CCompressedFile::CCompressedFile(const char* pszPath) : m_nLzHandle(0) {
     else
         m_szPath[0] = '\0';
     GuessExtension();
-}
-
-CCompressedFile::~CCompressedFile() {
-    if (m_nLzHandle > 0) LzClose(m_nLzHandle);
 }
 
 bool CCompressedFile::GuessExtension() {
@@ -306,16 +313,14 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     const char* pSep = mbcs::FindLastSeparator(strName.c_str());
     std::string strFolder(strName.c_str(), pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0);
 
-    int32_t hSource = LzOpenFile(m_szPath, &m_ofs, LZ_OF_READ);
-    if (hSource < 0) return Fail(kFailSourceUnreadable);
+    // A source is only ever read, so read-only files expand and a source is never written.
+    platform::File source;
+    if (!source.OpenRead(m_szPath)) return Fail(kFailSourceUnreadable);
 
     platform::UnfinishedFile target;
-    if (!target.Create(strFolder, kMaxPath)) {
-        LzClose(hSource);
-        return Fail(kFailTargetUnwritable);
-    }
-    int64_t nCopied = LzCopyTo(hSource, target.Data());
-    LzClose(hSource);
+    if (!target.Create(strFolder, kMaxPath)) return Fail(kFailTargetUnwritable);
+    const int64_t nCopied = CopyInto(source, target.Data());
+    source.Close();
     const Failure eData = DataFailure(nCopied);
     const bool bUsable = nCopied >= 0 || (eDamaged == kSalvageDamaged &&
                                           (nCopied == LZ_ERROR_READ || nCopied == LZ_ERROR_CORRUPT));
@@ -325,8 +330,6 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     }
     if (!target.Name(strName.c_str(), !bKeep))
         return Fail(bKeep && platform::FileExists(strName.c_str()) ? kFailTargetExists : kFailTargetUnwritable);
-    std::strncpy(m_ofs.szPathName, strName.c_str(), sizeof m_ofs.szPathName - 1);
-    m_ofs.szPathName[sizeof m_ofs.szPathName - 1] = '\0';
     m_eFailure = eData;
     return true;
 }

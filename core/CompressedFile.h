@@ -1,7 +1,6 @@
 // One compressed file: where it is, which extension its expanded form gets,
 // and where its last expansion was written.
 #pragma once
-#include "lz/LzExpand.h"
 #include <cstdint>
 #include <string>
 
@@ -40,7 +39,6 @@ public:
 
     // Guesses the extension from the name; touches no file.
     explicit CCompressedFile(const char* pszPath);
-    ~CCompressedFile();
     CCompressedFile(const CCompressedFile&) = delete;
     CCompressedFile& operator=(const CCompressedFile&) = delete;
 
@@ -94,8 +92,6 @@ public:
     char m_szPath[kMaxPath];
     char m_szOutputPath[kMaxPath];
     char m_szExt[kMaxExt];
-    int32_t m_nLzHandle;
-    LzOpenRecord m_ofs;
 
 private:
     Failure m_eFailure = kFailNone;

@@ -5,7 +5,6 @@
 // ring, a bit-at-a-time Huffman reader, and zlib fed one whole block at a time.
 // Built and run by scripts/fuzz.
 #include "lz/ExpandStream.h"
-#include "lz/LzExpand.h"
 
 #include <zlib.h>
 

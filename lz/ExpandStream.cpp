@@ -1,7 +1,7 @@
 #include "lz/ExpandStream.h"
 #include "lz/Formats.h"
 #include "lz/KwajStream.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "lz/StoredStream.h"
 #include "lz/SzddStream.h"
 

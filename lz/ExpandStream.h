@@ -5,6 +5,7 @@
 // the code tables, the Deflate window and bounded buffers) whatever the size.
 #pragma once
 #include "lz/ByteStream.h"
+#include "lz/LzError.h"
 
 namespace lz {
 

@@ -1,6 +1,6 @@
 #include "lz/KwajDeflateStream.h"
 #include "lz/Formats.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 
 #include <zlib.h>
 

@@ -1,6 +1,6 @@
 #include "lz/KwajHeader.h"
 #include "lz/Formats.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 #include "lz/KwajLzhStream.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "lz/OutputWindow.h"
 
 #include <memory>

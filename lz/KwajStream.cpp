@@ -2,7 +2,7 @@
 #include "lz/KwajDeflateStream.h"
 #include "lz/KwajHeader.h"
 #include "lz/KwajLzhStream.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "lz/StoredStream.h"
 #include "lz/SzddStream.h"
 

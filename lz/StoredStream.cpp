@@ -1,5 +1,5 @@
 #include "lz/StoredStream.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 
 namespace lz {
 

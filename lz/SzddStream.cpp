@@ -1,5 +1,5 @@
 #include "lz/SzddStream.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "lz/OutputWindow.h"
 
 #include <cstring>

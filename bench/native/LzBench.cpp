@@ -6,8 +6,9 @@
 // per second of CPU time; the file cases by the clock, since they wait on the disk.
 // ZORVANE_BENCH_DIR chooses the folder of the files (default /tmp).
 #include "core/CompressedFile.h"
-#include "lz/LzExpand.h"
+#include "core/FileStreams.h"
 #include "lz/ExpandStream.h"
+#include "platform/File.h"
 #include "tests/lz/StreamTestSupport.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
@@ -223,19 +224,20 @@ void BM_ZlibInflateBlocks(benchmark::State& state, Kind kind, size_t nSize) {
     Report(state, nSize);
 }
 
-// LzOpenFile / LzCopy / LzClose from one file to another.
+// The stream entry from one file to another: open, expand, close.
 void BM_FileToFile(benchmark::State& state, Kind kind, size_t nSize) {
     const Case& c = GetCase(kind, nSize);
     std::string strSource = BenchFolder() + "zv_bench_" + std::to_string(getpid()) + ".in_";
     std::string strTarget = BenchFolder() + "zv_bench_" + std::to_string(getpid()) + ".out";
     SzddWriteFile(strSource, c.strPacked);
-    LzOpenRecord rec;
     for (auto _ : state) {
-        int32_t hIn = LzOpenFile(strSource.c_str(), &rec, LZ_OF_READ);
-        int32_t hOut = LzOpenFile(strTarget.c_str(), &rec, LZ_OF_CREATE | LZ_OF_READWRITE);
-        int64_t n = LzCopy(hIn, hOut);
-        LzClose(hIn);
-        LzClose(hOut);
+        platform::File in, out;
+        int64_t n = -1;
+        if (in.OpenRead(strSource.c_str()) && out.Create(strTarget.c_str())) {
+            lz::FileSource source(in);
+            lz::FileSink sink(out);
+            n = lz::ExpandStream(source, sink);
+        }
         if (n != static_cast<int64_t>(nSize)) state.SkipWithError("copy failed");
     }
     Report(state, nSize);

@@ -1,6 +1,6 @@
 #include "lz/ExpandStream.h"
 #include "lz/KwajHeader.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "tests/lz/StreamTestSupport.h"
 #include "tests/szdd/KwajCorruptFiles.h"
 #include "tests/szdd/KwajWriter.h"

@@ -1,4 +1,4 @@
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "lz/ExpandStream.h"
 #include "tests/lz/StreamTestSupport.h"
 #include "tests/szdd/SzddWriter.h"

@@ -1,7 +1,7 @@
 // Test data for the KWAJ decoder and the entries that use it: text-like data,
 // and tables of corrupt files with the error each must give.
 #pragma once
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "tests/szdd/KwajWriter.h"
 
 #include <random>

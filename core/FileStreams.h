@@ -1,4 +1,4 @@
-// Byte streams over files of the platform's file seam.
+// The LZ service's byte streams over files of the platform's file seam.
 #pragma once
 #include "lz/ByteStream.h"
 #include "platform/File.h"
