@@ -6,7 +6,7 @@
 #include "lz/ExpandStream.h"
 #include "lz/Formats.h"
 #include "lz/KwajHeader.h"
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 
 #include <cstdlib>
 #include <cstring>

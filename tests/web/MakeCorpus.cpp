@@ -2,7 +2,7 @@
 // per format and method, the damaged and hostile cases, the bytes each must expand to
 // (NAME.expected) and corpus.json, which says what the page must make of each file.
 // Built for WASI and run under Node.js, so the tests need no other tool.
-#include "lz/LzExpand.h"
+#include "lz/LzError.h"
 #include "tests/szdd/KwajCorruptFiles.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
