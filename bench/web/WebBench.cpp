@@ -25,10 +25,10 @@ int Make(const std::string& folder) {
     std::string claim = SzddCompress(text.substr(0, 1u << 20));
     for (int i = 10; i < 14; ++i) claim[i] = '\xFF';
     const std::pair<const char*, std::string> files[] = {
-        {"szdd.bin", SzddCompress(text)},
-        {"kwaj3.bin", KwajCompress(text, 3)},
-        {"kwaj4.bin", KwajCompress(text, 4)},
-        {"claim.bin", claim},
+        {"SZDD.TX_", SzddCompress(text)},
+        {"KWAJ3.TX_", KwajCompress(text, 3)},
+        {"KWAJ4.TX_", KwajCompress(text, 4)},
+        {"CLAIM.TX_", claim},
     };
     for (const auto& [name, bytes] : files) {
         if (!SzddWriteFile(folder + "/" + name, bytes)) {

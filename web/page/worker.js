@@ -37,16 +37,21 @@ function expandFile(id, file) {
     return slice.subarray(used - n, used);
   };
 
+  // The pieces are copied into one buffer, which becomes a blob part when it is full: the
+  // browser takes a few large parts much faster than many small ones.
   const parts = [];
-  let pending = [];
-  let pendingBytes = 0;
+  const buffer = new Uint8Array(partBytes);
+  let filled = 0;
   const sink = (view) => {
-    pending.push(view.slice());
-    pendingBytes += view.length;
-    if (pendingBytes >= partBytes) {
-      parts.push(new Blob(pending));
-      pending = [];
-      pendingBytes = 0;
+    for (let at = 0; at < view.length;) {
+      const n = Math.min(view.length - at, partBytes - filled);
+      buffer.set(view.subarray(at, at + n), filled);
+      filled += n;
+      at += n;
+      if (filled === partBytes) {
+        parts.push(new Blob([buffer]));
+        filled = 0;
+      }
     }
     return true;
   };
@@ -56,7 +61,7 @@ function expandFile(id, file) {
     postMessage({ type: 'failed', id, error: result.error });
     return;
   }
-  parts.push(new Blob(pending));
+  parts.push(new Blob([buffer.subarray(0, filled)]));
   postMessage({ type: 'expanded', id, blob: new Blob(parts), length: result.length });
 }
 
