@@ -46,6 +46,7 @@ const html = page('index.html')
   .replace('@STYLE@', () => style)
   .replace('@MODULE@', wasm.toString('base64'))
   .replace('@WORKER@', () => worker)
-  .replace('@SCRIPTS@', () => `<!-- The zip writer fflate, under its licence:\n${zipLicence}-->\n` +
+  .replace('@SCRIPTS@', () => '<!-- The module carries the inflate code of zlib, under the zlib licence. -->\n' +
+    `<!-- The zip writer fflate, under its licence:\n${zipLicence}-->\n` +
     scripts.map((s) => `<script>${s}</script>`).join('\n'));
 writeFileSync(args.out, html);
