@@ -1,10 +1,9 @@
 #include "cli/Decode.h"
 #include "lz/Formats.h"
 #include "lz/LzError.h"
+#include "platform/Console.h"
 #include "platform/File.h"
-
-#include <cerrno>
-#include <unistd.h>
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -27,17 +26,9 @@ private:
 
 bool CCountingSink::Write(const uint8_t* pBuffer, size_t nBytes) {
     m_nCount.fetch_add(nBytes, std::memory_order_relaxed);
-    while (m_fd >= 0 && nBytes > 0) {
-        ssize_t n = ::write(m_fd, pBuffer, nBytes);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            m_nErrno = n < 0 ? errno : EIO;
-            return false;
-        }
-        pBuffer += n;
-        nBytes -= static_cast<size_t>(n);
-    }
-    return true;
+    if (!m_bToStdout || platform::WriteStandardOutput(pBuffer, nBytes)) return true;
+    m_nError = platform::LastError();
+    return false;
 }
 
 bool DecodeFile(const char* pszPath, CCountingSink& sink, DecodeResult* pResult) {

@@ -7,18 +7,18 @@
 #include <atomic>
 #include <cstdint>
 
-// Writes to a file descriptor, or only counts.
+// Writes to standard output, or only counts.
 class CCountingSink : public lz::ByteSink {
 public:
-    explicit CCountingSink(int fd) : m_fd(fd) {}
+    explicit CCountingSink(bool bToStdout) : m_bToStdout(bToStdout) {}
     bool Write(const uint8_t* pBuffer, size_t nBytes) override;
     uint64_t Count() const { return m_nCount.load(std::memory_order_relaxed); }
-    // Why the last write failed.
-    int WriteErrno() const { return m_nErrno; }
+    // Why the last write failed, as platform::LastError gave it.
+    int WriteError() const { return m_nError; }
 
 private:
-    int m_fd;  // -1: count only
-    int m_nErrno = 0;
+    bool m_bToStdout;
+    int m_nError = 0;
     std::atomic<uint64_t> m_nCount{0};
 };
 
@@ -29,5 +29,5 @@ struct DecodeResult {
 };
 
 // Decodes the file at pszPath into the sink through the LZ service's stream
-// entry; false when the file cannot be opened (errno tells why).
+// entry; false when the file cannot be opened.
 bool DecodeFile(const char* pszPath, CCountingSink& sink, DecodeResult* pResult);

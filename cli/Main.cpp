@@ -1,6 +1,7 @@
 // zorvane-expand [OPTION]... FILE...
-// Expands SZDD and KWAJ files on Linux with the naming rules of the desktop program: the
-// command line is in Options.cpp, the names in Naming.cpp, the list in ListFormat.cpp.
+// Expands SZDD and KWAJ files from a command line with the naming rules of the desktop
+// program: the command line is in Options.cpp, the names in Naming.cpp, the list in
+// ListFormat.cpp; what it asks of the system goes through platform/.
 #include "cli/Decode.h"
 #include "cli/ListFormat.h"
 #include "cli/Naming.h"
@@ -8,16 +9,18 @@
 #include "cli/Progress.h"
 #include "cli/Tree.h"
 #include "core/CompressedFile.h"
+#include "platform/Console.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "platform/PathStyle.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
+
+using platform::PathKind;
 
 const char* Reason(CCompressedFile::Failure e) {
     switch (e) {
@@ -44,29 +47,33 @@ void ReportError(const std::string& strWhat, const std::string& strReason) {
     std::fprintf(stderr, "%s: %s: %s\n", kProgramName, strWhat.c_str(), strReason.c_str());
 }
 
+std::string SystemReason() { return platform::ErrorText(platform::LastError()); }
+
 // Only plain files are read: a pipe or a device could keep the tool waiting.
-std::string NotAFile(const struct stat& st) {
-    const char* pszKind = S_ISDIR(st.st_mode)    ? "a folder"
-                          : S_ISFIFO(st.st_mode) ? "a FIFO"
-                          : S_ISCHR(st.st_mode)  ? "a character device"
-                          : S_ISBLK(st.st_mode)  ? "a block device"
-                          : S_ISSOCK(st.st_mode) ? "a socket"
-                                                 : "another kind";
+std::string NotAFile(PathKind eKind) {
+    const char* pszKind = eKind == PathKind::kFolder        ? "a folder"
+                          : eKind == PathKind::kFifo        ? "a FIFO"
+                          : eKind == PathKind::kCharDevice  ? "a character device"
+                          : eKind == PathKind::kBlockDevice ? "a block device"
+                          : eKind == PathKind::kSocket      ? "a socket"
+                                                            : "another kind";
     return std::string("not a regular file (") + pszKind + ")";
 }
 
 // Why a file that exists cannot be opened, in the system's words when it has some.
 std::string CannotOpen(const char* pszPath) {
-    struct stat st;
-    if (::stat(pszPath, &st) == 0 && !S_ISREG(st.st_mode)) return NotAFile(st);
-    if (::access(pszPath, R_OK) != 0) return std::string("cannot open the file: ") + std::strerror(errno);
+    PathKind eKind;
+    if (platform::GetPathKind(pszPath, platform::Links::kFollow, &eKind) && eKind != PathKind::kFile)
+        return NotAFile(eKind);
+    if (!platform::MayRead(pszPath)) return "cannot open the file: " + SystemReason();
     return Reason(CCompressedFile::kFailSourceUnreadable);
 }
 
 // Makes the folders of the prefix below strDirectory ("DIR/sub/deeper/") that are missing.
 bool MakeFolders(const std::string& strPrefix, size_t nFrom) {
-    for (size_t nSlash = strPrefix.find('/', nFrom); nSlash != std::string::npos; nSlash = strPrefix.find('/', nSlash + 1))
-        if (::mkdir(strPrefix.substr(0, nSlash).c_str(), 0777) != 0 && errno != EEXIST) return false;
+    for (size_t nEnd = platform::FindSeparator(strPrefix, nFrom); nEnd != std::string::npos;
+         nEnd = platform::FindSeparator(strPrefix, nEnd + 1))
+        if (!platform::MakeFolder(strPrefix.substr(0, nEnd).c_str())) return false;
     return true;
 }
 
@@ -103,12 +110,14 @@ private:
 };
 
 int CExpandRun::Go() {
-    if (m_o.bToStdout && ::isatty(STDOUT_FILENO)) {
+    if (m_o.bToStdout && platform::IsTerminal(platform::StandardStream::kOutput)) {
         ReportError(m_o.files[0], "not written to a terminal; redirect standard output to a file or a pipe");
         return 1;
     }
-    struct stat st;
-    if (!m_o.strDirectory.empty() && (::stat(m_o.strDirectory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))) {
+    PathKind eKind;
+    if (!m_o.strDirectory.empty() &&
+        (!platform::GetPathKind(m_o.strDirectory.c_str(), platform::Links::kFollow, &eKind) ||
+         eKind != PathKind::kFolder)) {
         ReportError(m_o.strDirectory, "no such folder");
         return 1;
     }
@@ -118,14 +127,14 @@ int CExpandRun::Go() {
 }
 
 bool CExpandRun::TakeArgument(const std::string& strArg) {
-    struct stat st;
-    if (::stat(strArg.c_str(), &st) != 0) {
-        ReportError(strArg, std::strerror(errno));
+    PathKind eKind;
+    if (!platform::GetPathKind(strArg.c_str(), platform::Links::kFollow, &eKind)) {
+        ReportError(strArg, SystemReason());
         return false;
     }
-    if (S_ISREG(st.st_mode)) return TakeFile(strArg, std::string());
-    if (!S_ISDIR(st.st_mode)) {
-        ReportError(strArg, NotAFile(st));
+    if (eKind == PathKind::kFile) return TakeFile(strArg, std::string());
+    if (eKind != PathKind::kFolder) {
+        ReportError(strArg, NotAFile(eKind));
         return false;
     }
     if (!m_o.bRecursive) {
@@ -157,15 +166,15 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     const std::string strPrefix = DestinationPrefix(m_o.strDirectory, strRelativeFolder);
     if (!strRelativeFolder.empty() && !strPrefix.empty() &&
         !MakeFolders(strPrefix, strPrefix.size() - strRelativeFolder.size())) {
-        ReportError(strPrefix, std::string("cannot create the folder: ") + std::strerror(errno));
+        ReportError(strPrefix, "cannot create the folder: " + SystemReason());
         return false;
     }
     bool bDone;
     {
         const uint64_t nExpanded = RecordedExpandedSize(file);
-        const int64_t nWrittenBefore = WantsProgress(nExpanded, m_o.bQuiet) ? BytesWrittenByProcess() : -1;
-        auto pProgress = ProgressFor(file.m_szPath, nWrittenBefore < 0 ? 0 : nExpanded, m_o.bQuiet,
-                                     [nWrittenBefore] { return uint64_t(BytesWrittenByProcess() - nWrittenBefore); });
+        const uint64_t nWrittenBefore = platform::BytesWrittenToFiles();
+        auto pProgress = ProgressFor(file.m_szPath, nExpanded, m_o.bQuiet,
+                                     [nWrittenBefore] { return platform::BytesWrittenToFiles() - nWrittenBefore; });
         bDone = file.Expand(strPrefix.c_str(),
                             m_o.bKeepExisting ? CCompressedFile::kKeepExisting : CCompressedFile::kReplaceExisting,
                             m_o.bSalvage ? CCompressedFile::kSalvageDamaged : CCompressedFile::kRefuseDamaged);
@@ -197,7 +206,7 @@ bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
     uint64_t nRecorded;
     file.RecordedSizes(&nCompressed, &nRecorded);
     const bool bRecorded = nRecorded != CCompressedFile::kSizeNotRecorded;
-    CCountingSink sink(-1);
+    CCountingSink sink(false);
     DecodeResult result;
     bool bOpened;
     {
@@ -220,7 +229,7 @@ bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
 }
 
 bool CExpandRun::WriteToStdout(CCompressedFile& file) {
-    CCountingSink sink(STDOUT_FILENO);
+    CCountingSink sink(true);
     DecodeResult result;
     bool bOpened;
     {
@@ -234,7 +243,7 @@ bool CExpandRun::WriteToStdout(CCompressedFile& file) {
     }
     if (result.nResult >= 0) return true;
     if (result.nResult == LZ_ERROR_WRITE)
-        ReportError(file.m_szPath, std::string("cannot write to standard output: ") + std::strerror(sink.WriteErrno()));
+        ReportError(file.m_szPath, "cannot write to standard output: " + platform::ErrorText(sink.WriteError()));
     else
         ReportError(file.m_szPath, DataStateReason(DataStateOf(result.nResult, result.bReadFailed, true)));
     return false;

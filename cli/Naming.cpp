@@ -1,4 +1,5 @@
 #include "cli/Naming.h"
+#include "platform/PathStyle.h"
 
 NameRule ChooseExtension(CCompressedFile& file, bool bFromHeader) {
     // As in the window: a KWAJ file's recorded extension comes before the table's guess.
@@ -22,7 +23,5 @@ std::string NameNote(NameRule rule, CCompressedFile::Recorded eRecorded) {
 
 std::string DestinationPrefix(const std::string& strDirectory, const std::string& strRelativeFolder) {
     if (strDirectory.empty()) return std::string();
-    std::string s = strDirectory;
-    if (s.back() != '/') s += '/';
-    return s + strRelativeFolder;
+    return platform::FolderPrefix(strDirectory) + strRelativeFolder;
 }

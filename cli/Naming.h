@@ -24,5 +24,5 @@ std::string NameNote(NameRule rule, CCompressedFile::Recorded eRecorded);
 
 // The prefix that Expand puts before the bare output name: empty for beside the
 // source, else DIR and the folders below the named one that the file was found
-// in ("sub/deeper/"), ending in '/'.
+// in ("sub/deeper/"), ending in a separator.
 std::string DestinationPrefix(const std::string& strDirectory, const std::string& strRelativeFolder);

@@ -1,41 +1,40 @@
 #include "cli/Tree.h"
+#include "platform/FileSystem.h"
+#include "platform/PathStyle.h"
 
 #include <algorithm>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace {
 
+using platform::PathKind;
+
 void Scan(const std::string& strFolder, const std::string& strRelative, std::vector<FoundFile>* pFiles,
           std::vector<std::string>* pUnreadable) {
-    DIR* pDir = ::opendir(strFolder.c_str());
-    if (!pDir) {
+    std::vector<platform::FolderEntry> entries;
+    if (!platform::ListFolder(strFolder, &entries)) {
         pUnreadable->push_back(strFolder);
         return;
     }
-    std::vector<std::string> names;
-    while (dirent* pEntry = ::readdir(pDir)) {
-        std::string strName = pEntry->d_name;
-        if (strName != "." && strName != "..") names.push_back(strName);
-    }
-    ::closedir(pDir);
-    std::sort(names.begin(), names.end());
+    std::sort(entries.begin(), entries.end(),
+              [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.strName < b.strName; });
 
-    const std::string strPrefix = strFolder.back() == '/' ? strFolder : strFolder + '/';
+    const std::string strPrefix = platform::FolderPrefix(strFolder);
+    const std::string strSeparator(1, platform::Separator());
     std::vector<std::string> subfolders;
-    for (const std::string& strName : names) {
-        const std::string strPath = strPrefix + strName;
-        struct stat st;
-        if (::lstat(strPath.c_str(), &st) != 0) continue;
-        if (S_ISDIR(st.st_mode)) {
-            subfolders.push_back(strName);
+    for (const platform::FolderEntry& entry : entries) {
+        const std::string strPath = strPrefix + entry.strName;
+        PathKind eKind = entry.eKind;
+        if (eKind == PathKind::kFolder) {
+            subfolders.push_back(entry.strName);
             continue;
         }
         // A link counts as what it leads to, but only a file is taken.
-        if (S_ISLNK(st.st_mode) && ::stat(strPath.c_str(), &st) != 0) continue;
-        if (S_ISREG(st.st_mode) && strName.back() == '_') pFiles->push_back({strPath, strRelative});
+        if (eKind == PathKind::kLink && !platform::GetPathKind(strPath.c_str(), platform::Links::kFollow, &eKind))
+            continue;
+        if (eKind == PathKind::kFile && entry.strName.back() == '_') pFiles->push_back({strPath, strRelative});
     }
-    for (const std::string& strName : subfolders) Scan(strPrefix + strName, strRelative + strName + "/", pFiles, pUnreadable);
+    for (const std::string& strName : subfolders)
+        Scan(strPrefix + strName, strRelative + strName + strSeparator, pFiles, pUnreadable);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 struct FoundFile {
     std::string strPath;            // the folder as named, then the folders below it and the name
-    std::string strRelativeFolder;  // the folders below the named one: "" or "sub/deeper/"
+    std::string strRelativeFolder;  // the folders below the named one: "" or "sub/deeper/", with the system's separator
 };
 
 // Appends the files in strFolder and in all folders below it whose names end in

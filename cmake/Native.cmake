@@ -8,7 +8,7 @@ add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 
 # Deflate (KWAJ method 4) comes from the system's zlib.
 find_package(ZLIB REQUIRED)
-target_link_libraries(zorvane_portable PUBLIC ZLIB::ZLIB)
+target_link_libraries(zorvane_portable PUBLIC ZLIB::ZLIB Threads::Threads)
 
 file(GLOB PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/lz/*.cpp tests/core/*.cpp tests/platform/*.cpp)
 if(PORTABLE_TEST_SOURCES)
@@ -17,7 +17,7 @@ if(PORTABLE_TEST_SOURCES)
   target_include_directories(zorvane_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined)
-  target_link_libraries(zorvane_unit_tests PRIVATE GTest::gtest_main ZLIB::ZLIB)
+  target_link_libraries(zorvane_unit_tests PRIVATE GTest::gtest_main ZLIB::ZLIB Threads::Threads)
   add_test(NAME unit COMMAND zorvane_unit_tests)
 endif()
 
@@ -27,7 +27,7 @@ if(CLI_SOURCES)
   target_compile_definitions(zorvane-expand PRIVATE ZV_VERSION="${PROJECT_VERSION}" _FORTIFY_SOURCE=2)
   # Hardened as Debian builds its own tools.
   target_link_options(zorvane-expand PRIVATE -Wl,-z,now)
-  target_link_libraries(zorvane-expand PRIVATE zorvane_portable Threads::Threads)
+  target_link_libraries(zorvane-expand PRIVATE zorvane_portable)
 
   # A document of the tool, given the project version and compressed as man and Debian
   # keep it, built with the tool: zv_tool_document(SOURCE NAME) makes NAME.gz.

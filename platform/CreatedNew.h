@@ -1,7 +1,11 @@
 // Shared by the two implementations of the file seam.
 #pragma once
+#include <cstddef>
 
 namespace platform {
+
+// Adds to what BytesWrittenToFiles reports.
+void CountWritten(size_t nBytes);
 
 // Runs the hook that SetCreatedNewHook put in place, if any.
 void NotifyCreatedNew(const char* pszPath);

@@ -119,6 +119,10 @@ bool FileSetReadOnly(const char* pszPath, bool bReadOnly);
 // True when the file exists and is read-only (natively: its owner may not write it).
 bool FileIsReadOnly(const char* pszPath);
 
+// The bytes written through every File of this process so far, by all its threads:
+// how far a long write has come while one call makes it.
+uint64_t BytesWrittenToFiles();
+
 // A name in the folder (empty, or ending in a separator) for a file that stands in
 // for another meanwhile; a different one each call. It is "~zvXXXX.tmp" where that
 // fits below nMaxPath bytes, else as short as the room left, down to one byte.

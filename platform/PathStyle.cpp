@@ -1,4 +1,5 @@
 #include "platform/PathStyle.h"
+#include "platform/Dbcs.h"
 
 #include <atomic>
 
@@ -26,5 +27,28 @@ PathStyle SetPathStyle(PathStyle eStyle) { return g_style.exchange(eStyle); }
 bool IsSeparator(char c) { return c == '/' || (c == '\\' && IsWindows()); }
 
 bool NamesIgnoreCase() { return IsWindows(); }
+
+char Separator() { return IsWindows() ? '\\' : '/'; }
+
+std::string FolderPrefix(const std::string& strFolder) {
+    if (strFolder.empty()) return strFolder;
+    size_t nLast = 0;  // where the last character starts
+    for (size_t i = 0; i < strFolder.size(); ++i) {
+        nLast = i;
+        if (IsLeadByte(static_cast<unsigned char>(strFolder[i])) && i + 1 < strFolder.size()) ++i;
+    }
+    const char cLast = strFolder[nLast];
+    const bool bDriveAlone = IsWindows() && strFolder.size() == 2 && cLast == ':';
+    if ((nLast == strFolder.size() - 1 && IsSeparator(cLast)) || bDriveAlone) return strFolder;
+    return strFolder + Separator();
+}
+
+size_t FindSeparator(const std::string& strPath, size_t nFrom) {
+    for (size_t i = nFrom; i < strPath.size(); ++i) {
+        if (IsSeparator(strPath[i])) return i;
+        if (IsLeadByte(static_cast<unsigned char>(strPath[i]))) ++i;
+    }
+    return std::string::npos;
+}
 
 }  // namespace platform

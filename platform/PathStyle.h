@@ -1,6 +1,8 @@
 // How the build's file system reads a path, beside its double-byte characters
 // (Dbcs.h): which bytes separate folders and whether names differ by case.
 #pragma once
+#include <cstddef>
+#include <string>
 
 namespace platform {
 
@@ -19,5 +21,16 @@ PathStyle SetPathStyle(PathStyle eStyle);
 bool IsSeparator(char c);
 // True when two names that differ only in the case of ASCII letters name one file.
 bool NamesIgnoreCase();
+
+// The separator of the paths a program makes under the style in place: '\' on
+// Windows, '/' natively.
+char Separator();
+// The folder as the beginning of its entries' paths: with a separator at its end
+// unless it has one there already (or, under the Windows style, is a drive's "X:"
+// alone, which means that drive's current folder). Empty stays empty.
+std::string FolderPrefix(const std::string& strFolder);
+// Where the first separator at or after nFrom is (nFrom at the start of a character),
+// or npos; the second byte of a double-byte character is never one.
+size_t FindSeparator(const std::string& strPath, size_t nFrom);
 
 }  // namespace platform

@@ -17,6 +17,8 @@ uint32_t NextSerial() {
 
 CreatedNewHook g_pfnCreatedNew = nullptr;
 
+std::atomic<uint64_t> g_nWritten{0};
+
 }  // namespace
 
 std::string TemporaryName(const std::string& strFolder, size_t nMaxPath) {
@@ -40,6 +42,10 @@ CreatedNewHook SetCreatedNewHook(CreatedNewHook hook) {
     g_pfnCreatedNew = hook;
     return pfnPrevious;
 }
+
+uint64_t BytesWrittenToFiles() { return g_nWritten.load(std::memory_order_relaxed); }
+
+void CountWritten(size_t nBytes) { g_nWritten.fetch_add(nBytes, std::memory_order_relaxed); }
 
 void NotifyCreatedNew(const char* pszPath) {
     if (g_pfnCreatedNew) g_pfnCreatedNew(pszPath);

@@ -161,6 +161,7 @@ bool File::Write(const void* pBuffer, size_t nBytes) {
         ssize_t n = ::write(m_fd, p, nBytes);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
+        CountWritten(static_cast<size_t>(n));
         p += n;
         nBytes -= static_cast<size_t>(n);
     }

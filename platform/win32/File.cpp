@@ -172,6 +172,7 @@ bool File::Write(const void* pBuffer, size_t nBytes) {
         DWORD dwWant = nBytes > (1u << 30) ? (1u << 30) : static_cast<DWORD>(nBytes);
         DWORD dwDone = 0;
         if (!WriteFile(Handle(m_hFile), p, dwWant, &dwDone, nullptr) || dwDone == 0) return false;
+        CountWritten(dwDone);
         p += dwDone;
         nBytes -= dwDone;
     }

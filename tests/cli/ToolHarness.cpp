@@ -5,9 +5,12 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -16,7 +19,7 @@ constexpr int kLimitMs = 120000;
 
 // A pseudo-terminal: the parent keeps the controller, the child opens the other end.
 bool OpenTerminal(int* pController, std::string* pName) {
-    int fd = ::posix_openpt(O_RDWR | O_NOCTTY);
+    int fd = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
     if (::grantpt(fd) != 0 || ::unlockpt(fd) != 0 || !::ptsname(fd)) {
         ::close(fd);
@@ -57,13 +60,34 @@ void Drain(int fdOut, int fdErr, ToolResult* pResult, pid_t pid) {
         if (p.fd >= 0) ::close(p.fd);
 }
 
+// The tool's argument vector: the tool itself, then args.
+std::vector<char*> Arguments(const std::vector<std::string>& args) {
+    std::vector<char*> argv = {const_cast<char*>(ZV_EXPAND_TOOL)};
+    for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Starts the tool in strFolder with its standard streams opened or duplicated as the
+// actions say; every other descriptor of this process is close-on-exec. -1 when it
+// cannot start.
+pid_t Spawn(const std::string& strFolder, const std::vector<std::string>& args, posix_spawn_file_actions_t* pActions,
+            const posix_spawnattr_t* pAttributes) {
+    std::vector<char*> argv = Arguments(args);
+    pid_t pid = -1;
+    if (::posix_spawn_file_actions_addchdir_np(pActions, strFolder.c_str()) != 0 ||
+        ::posix_spawn(&pid, argv[0], pActions, pAttributes, argv.data(), environ) != 0)
+        return -1;
+    return pid;
+}
+
 }  // namespace
 
 ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal) {
     ToolResult result{-1, std::string(), std::string()};
     int aOut[2], aErr[2];
-    if (::pipe(aOut) != 0) return result;
-    if (::pipe(aErr) != 0) {
+    if (::pipe2(aOut, O_CLOEXEC) != 0) return result;
+    if (::pipe2(aErr, O_CLOEXEC) != 0) {
         ::close(aOut[0]);
         ::close(aOut[1]);
         return result;
@@ -72,31 +96,16 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
     std::string strTerminal;
     if (eTerminal != Terminal::kNone && !OpenTerminal(&fdTerminal, &strTerminal)) return result;
 
-    std::vector<char*> argv;
-    std::string strTool = ZV_EXPAND_TOOL;
-    argv.push_back(&strTool[0]);
-    std::vector<std::string> copies(args);
-    for (std::string& s : copies) argv.push_back(&s[0]);
-    argv.push_back(nullptr);
-
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        int fdNull = ::open("/dev/null", O_RDONLY);
-        ::dup2(fdNull, 0);
-        ::dup2(aOut[1], 1);
-        ::dup2(aErr[1], 2);
-        if (eTerminal != Terminal::kNone) {
-            int fd = ::open(strTerminal.c_str(), O_RDWR | O_NOCTTY);
-            ::dup2(fd, eTerminal == Terminal::kStdout ? 1 : 2);
-            ::close(fd);
-            ::close(fdTerminal);
-        }
-        for (int fd : {fdNull, aOut[0], aOut[1], aErr[0], aErr[1]})
-            if (fd > 2) ::close(fd);
-        if (::chdir(strFolder.c_str()) != 0) ::_exit(126);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_adddup2(&actions, aOut[1], 1);
+    ::posix_spawn_file_actions_adddup2(&actions, aErr[1], 2);
+    if (eTerminal != Terminal::kNone)
+        ::posix_spawn_file_actions_addopen(&actions, eTerminal == Terminal::kStdout ? 1 : 2, strTerminal.c_str(),
+                                           O_RDWR | O_NOCTTY, 0);
+    const pid_t pid = Spawn(strFolder, args, &actions, nullptr);
+    ::posix_spawn_file_actions_destroy(&actions);
     ::close(aOut[1]);
     ::close(aErr[1]);
     if (pid < 0) {
@@ -122,16 +131,22 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
 }
 
 int StartTool(const std::string& strFolder, const std::vector<std::string>& args) {
-    std::vector<char*> argv = {const_cast<char*>(ZV_EXPAND_TOOL)};
-    for (const std::string& s : args) argv.push_back(const_cast<char*>(s.c_str()));
-    argv.push_back(nullptr);
-    const pid_t pid = ::fork();
-    if (pid != 0) return pid;
-    const int fdNull = ::open("/dev/null", O_RDWR);
-    for (int fd = 0; fd <= 2; ++fd) ::dup2(fdNull, fd);
-    for (int nSignal = 1; nSignal < NSIG; ++nSignal) ::signal(nSignal, SIG_DFL);
-    const struct rlimit none = {0, 0};
-    ::setrlimit(RLIMIT_CORE, &none);  // a signal's core dump would land in the folder
-    if (::chdir(strFolder.c_str()) == 0) ::execv(argv[0], argv.data());
-    ::_exit(127);
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd <= 2; ++fd) ::posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_RDWR, 0);
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    sigset_t all, none;
+    sigfillset(&all);
+    sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attributes, &all);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    const pid_t pid = Spawn(strFolder, args, &actions, &attributes);
+    ::posix_spawnattr_destroy(&attributes);
+    ::posix_spawn_file_actions_destroy(&actions);
+    // A signal's core dump would land in the folder; the tests signal only a running tool.
+    const struct rlimit noCore = {0, 0};
+    if (pid > 0) ::prlimit(pid, RLIMIT_CORE, &noCore, nullptr);
+    return pid;
 }
