@@ -74,11 +74,14 @@ class PageTest(unittest.TestCase):
                 return tr
         self.fail(f"no row for {name}")
 
-    def expand(self, *names):
+    def select_only(self, *names):
         for tr in self.driver.find_elements(By.CSS_SELECTOR, "#list tbody tr.selected"):
             tr.find_element(By.CSS_SELECTOR, "td.pick input").click()
         for name in names:
             self.row(name).find_element(By.CSS_SELECTOR, "td.pick input").click()
+
+    def expand(self, *names):
+        self.select_only(*names)
         self.driver.find_element(By.ID, "expand").click()
 
     def downloaded(self, name):
@@ -137,7 +140,47 @@ class PageTest(unittest.TestCase):
         self.driver.save_screenshot(os.path.join(OUT, "page-en.png"))
         self.driver.find_element(By.ID, "language").click()
 
-    def test_07_no_request_leaves_the_page(self):
+    def test_07_an_extension_typed_in_the_row_names_the_file(self):
+        tr = self.row("COLON.Q_")
+        self.assertIn("拡張子を指定してください", tr.find_element(By.CSS_SELECTOR, "td.state").text)
+        ext = tr.find_element(By.CSS_SELECTOR, "input.ext")
+        ext.send_keys("../x")
+        self.assertIn("bad", ext.get_attribute("class"))
+        ext.clear()
+        ext.send_keys("Dat")
+        self.assertNotIn("bad", ext.get_attribute("class"))
+        self.expand("COLON.Q_")
+        self.assertEqual(sha256(self.downloaded("COLON.Dat")), sha256(os.path.join(CORPUS, "COLON.Q_.expected")))
+
+    def test_08_a_folder_gives_its_underscore_files_with_their_folders(self):
+        disk = os.path.join(OUT, "disk")
+        shutil.rmtree(disk, ignore_errors=True)
+        for folder, name, source in (("DISK1", "A.TX_", "README.TX_"), ("DISK1", "NOTES.TXT", "PLAIN.TX_"),
+                                     ("DISK2", "B.DA_", "DEFLATE.DA_")):
+            os.makedirs(os.path.join(disk, folder), exist_ok=True)
+            shutil.copy(os.path.join(CORPUS, source), os.path.join(disk, folder, name))
+        self.driver.find_element(By.ID, "folder").send_keys(disk)
+        self.wait_for(lambda d: len(d.find_elements(By.CSS_SELECTOR, "#list tbody tr")) == len(CASES) + 2)
+        self.assertNotIn("NOTES.TXT", self.driver.find_element(By.ID, "list").text)
+        zip_path = os.path.join(self.downloads, "zorvane-expanded.zip")
+        os.remove(zip_path)
+        self.expand("disk/DISK1/A.TX_", "disk/DISK2/B.DA_")
+        with zipfile.ZipFile(self.downloaded("zorvane-expanded.zip")) as archive:
+            self.assertEqual(sorted(archive.namelist()), ["disk/DISK1/A.txt", "disk/DISK2/B.dat"])
+            self.assertEqual(hashlib.sha256(archive.read("disk/DISK1/A.txt")).hexdigest(),
+                             sha256(os.path.join(CORPUS, "README.TX_.expected")))
+
+    def test_09_removed_rows_leave_the_list(self):
+        self.select_only()
+        self.driver.find_element(By.ID, "remove").click()
+        self.assertIn("消去するファイルが選択されていません", self.driver.find_element(By.ID, "message").text)
+        count = len(self.driver.find_elements(By.CSS_SELECTOR, "#list tbody tr"))
+        self.select_only("EVIL.TX_", "PLAIN.TX_")
+        self.driver.find_element(By.ID, "remove").click()
+        self.assertEqual(len(self.driver.find_elements(By.CSS_SELECTOR, "#list tbody tr")), count - 2)
+        self.assertEqual(self.driver.find_element(By.ID, "count").text, f"{count - 2} 個のファイル")
+
+    def test_99_no_request_leaves_the_page(self):
         requests = []
         for entry in self.driver.get_log("performance"):
             message = json.loads(entry["message"])["message"]
