@@ -202,9 +202,8 @@
     const out = [];
     const entries = [...e.dataTransfer.items].map((item) => item.webkitGetAsEntry && item.webkitGetAsEntry());
     if (entries.every((entry) => entry)) {
+      // A dropped file has no folder, so it is taken whatever its name.
       for (const entry of entries) await walk(entry, '', out).catch(() => {});
-      // A dropped file is taken whatever its name; its folder is the drop's top.
-      for (const o of out) if (!o.folder.includes('/')) o.folder = '';
     } else {
       for (const file of e.dataTransfer.files) out.push({ file, folder: '' });
     }
@@ -322,7 +321,8 @@
     }
     const runs = [];
     for (const row of chosen) {
-      if (row.fault) continue;  // damaged: its state says why
+      // Damaged: its state says why. Queued or expanding: it is on its way already.
+      if (row.fault || row.state === 'queued' || row.state === 'expanding') continue;
       const name = expander.outputName(row.file.name, row.ext);
       if (name.fault) {
         row.state = name.fault === 'noextension' ? 'needsExt' : 'failed';
