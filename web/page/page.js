@@ -7,6 +7,7 @@
   const $ = (id) => document.getElementById(id);
   const rows = [];
   const jobs = new Map();
+  const nameFaults = ['nodot', 'noextension', 'unsafe', 'toolong', 'same'];
   let lang = (navigator.languages && navigator.languages[0]) || navigator.language || 'en';
   lang = lang.toLowerCase().startsWith('ja') ? 'ja' : 'en';
   let nextId = 1;
@@ -80,6 +81,8 @@
     ext.value = row.ext;
     ext.addEventListener('input', () => {
       row.ext = ext.value;
+      // A row refused for its name is ready again once the name may be good.
+      if (row.state === 'needsExt' || (row.state === 'failed' && nameFaults.includes(row.reason))) row.state = 'ready';
       checkExtension(row);
       showRow(row);
     });
