@@ -1,7 +1,6 @@
 #include "core/HeaderName.h"
 
 #include <cstring>
-#include <string>
 
 bool IsSafeHeaderName(const char* psz) {
     const size_t nLen = std::strlen(psz);
@@ -21,14 +20,18 @@ char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' +
 
 // A name Windows takes for a device, whatever extension follows it.
 bool IsDeviceName(const char* psz) {
-    std::string strStem;
-    for (const char* p = psz; *p && *p != '.'; ++p) strStem += Upper(*p);
-    while (!strStem.empty() && strStem.back() == ' ') strStem.pop_back();
+    char szStem[8] = {};
+    size_t nLen = 0;
+    for (const char* p = psz; *p && *p != '.'; ++p) {
+        if (nLen == sizeof szStem - 1) return false;
+        szStem[nLen++] = Upper(*p);
+    }
+    while (nLen > 0 && szStem[nLen - 1] == ' ') szStem[--nLen] = '\0';
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$"};
     for (const char* pszDevice : kDevices)
-        if (strStem == pszDevice) return true;
-    return strStem.size() == 4 && (strStem.compare(0, 3, "COM") == 0 || strStem.compare(0, 3, "LPT") == 0) &&
-           strStem[3] >= '0' && strStem[3] <= '9';
+        if (std::strcmp(szStem, pszDevice) == 0) return true;
+    return nLen == 4 && (std::strncmp(szStem, "COM", 3) == 0 || std::strncmp(szStem, "LPT", 3) == 0) &&
+           szStem[3] >= '0' && szStem[3] <= '9';
 }
 
 }  // namespace

@@ -22,8 +22,13 @@ HKCU\Software\Wine\Explorer\Desktops|Default|1280x1024'
 # Raise it when the way the root or its prefix is made changes: both are made again.
 ZV_I386_RECIPE=1
 
-zv_i386_suite() { zv_debian_suite; }
-zv_i386_mirrors() { zv_debian_mirrors; }
+zv_i386_suite() { (. /etc/os-release && echo "$VERSION_CODENAME"); }
+
+# The Debian mirrors the host's apt uses, one "URI SUITE" a line.
+zv_i386_mirrors() {
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null | sort -u |
+        awk -v suite="$(zv_i386_suite)" '$2 == suite || $2 == suite "-updates" || $2 == suite "-security"'
+}
 
 # Everything the root is made from; a root made from other inputs is made again.
 zv_i386_inputs() {

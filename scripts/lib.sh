@@ -13,6 +13,15 @@ ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-
     zlib1g-dev libz-mingw-w64-dev wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3
     zip dpkg-dev lintian libmspack-dev)
 
+# What the web page is built and tested with: clang's WebAssembly target with WASI's C and
+# C++ libraries, and Chromium with its WebDriver for the page's suite. Node.js and npm
+# (which fetches the zip library) come from Debian where the machine has none.
+ZV_WEB_PACKAGES=(clang-14 lld-14 wasi-libc libclang-rt-14-dev-wasm32 libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
+    chromium chromium-driver python3-selenium dpkg-dev)
+# The zlib of the web module and its tests, from Debian's source package: this upstream
+# version, in the Debian revision the mirror has.
+ZV_ZLIB_UPSTREAM=1.2.13
+
 # DLLs that every Windows installation has; the program and the tests may import only these.
 ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
     lz32 version winmm uxtheme ws2_32 imm32 rpcrt4 bcrypt"
@@ -221,39 +230,18 @@ zv_xvfb_stop() {
     ZV_XVFB_PID=
 }
 
-# The Debian release of this machine ("bookworm") and the mirrors its apt uses for it,
-# one "URI SUITE" a line (the release, its updates and its security suite).
-zv_debian_suite() { (. /etc/os-release && echo "$VERSION_CODENAME"); }
-zv_debian_mirrors() {
-    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null | sort -u |
-        awk -v suite="$(zv_debian_suite)" '$2 == suite || $2 == suite "-updates" || $2 == suite "-security"'
-}
-
 # Debian's source of libmspack, in the version that the native build links: the two
-# Windows builds and the fuzzer compile its cabinet reader from it, the tests read its
-# test cabinets. Fetched once into BUILD_ROOT by apt-get source through a private list
-# that names the host's own mirrors as deb-src (apt checks the .dsc against the signed
-# index). Prints the unpacked folder.
+# Windows builds, the web page and the fuzzer compile its cabinet reader from it, the
+# tests read its test cabinets. Prints the unpacked folder.
 zv_mspack_source() {
-    local version dir=$BUILD_ROOT/mspack apt opts
+    local version dest=$BUILD_ROOT/mspack
     version=$(dpkg-query -W -f='${Version}' libmspack-dev 2>/dev/null) || zv_die "libmspack-dev is not installed"
-    if [ ! -f "$dir/$version/mspack/cabd.c" ]; then
-        zv_log "Fetching the source of libmspack $version"
-        apt=$dir/apt
-        rm -rf "$dir"
-        mkdir -p "$apt/lists/partial"
-        zv_debian_mirrors | awk '{ print "deb-src " $1 " " $2 " main" }' >"$apt/sources.list"
-        [ -s "$apt/sources.list" ] || zv_die "the host's apt names no Debian mirror"
-        opts=(-o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null
-            -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -o Acquire::Retries=3 -q)
-        apt-get "${opts[@]}" update >"$dir/fetch.log" 2>&1 &&
-            (cd "$dir" && apt-get "${opts[@]}" source "libmspack=$version" >>"$dir/fetch.log" 2>&1) ||
-            { tail -n 20 "$dir/fetch.log" >&2; zv_die "cannot fetch the source of libmspack $version"; }
-        # One folder per version, whatever the upstream version calls it.
-        mv "$dir"/libmspack-*/ "$dir/$version"
-        rm -rf "$apt"
-    fi
-    echo "$dir/$version"
+    # Another revision of the same upstream version is fetched again.
+    [ ! -f "$dest/.debian-version" ] || [ "$(<"$dest/.debian-version")" = "$version" ] || rm -rf "$dest"
+    zv_debian_source libmspack "${version%-*}" "$dest"
+    [ "$(<"$dest/.debian-version")" = "$version" ] ||
+        zv_die "the source of libmspack is $(<"$dest/.debian-version"), the installed library $version"
+    echo "$dest"
 }
 
 # Configures and builds one of the three builds: zv_build native|win32|win64 [TARGET...]
@@ -376,4 +364,45 @@ zv_record() {
     ZV_PASSED=$((ZV_PASSED + passed))
     ZV_FAILED=$((ZV_FAILED + failed))
     echo "$name: $passed passed, $failed failed$note in ${seconds}s"
+}
+
+# Installs what the web page needs (ZV_WEB_PACKAGES, and Node.js where it is missing).
+zv_web_setup() {
+    local node=()
+    command -v node >/dev/null && command -v npm >/dev/null || node=(nodejs npm)
+    zv_setup "${ZV_WEB_PACKAGES[@]}" "${node[@]}"
+}
+
+# The host's Debian mirror and release, as "URI SUITE".
+zv_debian_mirror() {
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null | sort -u |
+        awk -v suite="$(. /etc/os-release && echo "$VERSION_CODENAME")" '$2 == suite { print; exit }'
+}
+
+# Unpacks Debian's source package PACKAGE at the upstream version UPSTREAM into DEST,
+# once: apt-get source through a private deb-src list naming the host's mirror, so apt
+# checks the files against the mirror's signed index. Its version goes to DEST/.debian-version.
+# zv_debian_source PACKAGE UPSTREAM DEST
+zv_debian_source() {
+    local package=$1 upstream=$2 dest=$3 apt mirror version
+    local pattern="^([0-9]+:)?${upstream//./\\.}[.+~-]"
+    [ -f "$dest/.debian-version" ] && [[ $(<"$dest/.debian-version") =~ $pattern ]] && return 0
+    mirror=$(zv_debian_mirror)
+    [ -n "$mirror" ] || zv_die "the host's apt names no Debian mirror"
+    apt=$(mktemp -d)
+    mkdir -p "$apt/lists/partial"
+    echo "deb-src $mirror main" >"$apt/sources.list"
+    local opts=(-o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null
+        -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -o Acquire::Retries=3 -q)
+    zv_log "Fetching the source of $package $upstream from ${mirror% *}"
+    apt-get "${opts[@]}" update >&2 || zv_die "cannot read the source index of $mirror"
+    version=$(apt-cache "${opts[@]}" showsrc "$package" | sed -n 's/^Version: //p' | grep -E "$pattern" | sort -V | tail -n 1)
+    [ -n "$version" ] || zv_die "$mirror offers no source of $package $upstream"
+    (cd "$apt" && apt-get "${opts[@]}" source --download-only "$package=$version" >&2) ||
+        zv_die "cannot fetch the source of $package $version"
+    rm -rf "$dest"
+    mkdir -p "$(dirname "$dest")"
+    dpkg-source -x "$apt"/*.dsc "$dest" >"$apt/unpack.log" 2>&1 || { cat "$apt/unpack.log" >&2; zv_die "cannot unpack $package"; }
+    echo "$version" >"$dest/.debian-version"
+    rm -rf "$apt"
 }
