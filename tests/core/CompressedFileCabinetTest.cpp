@@ -114,29 +114,6 @@ TEST_F(CabinetEntryTest, WhatIsNotOneWholeFileIsRefusedAndNothingWritten) {
             EXPECT_EQ(f.CabinetMembers(), 3u);
         }
     }
-    // Salvaging a cabinet whose data ends early keeps what it yields; without its
-    // entries there is nothing to keep.
-    ASSERT_TRUE(SzddWriteFile(dir / "big.tx_", whole.substr(0, 40000)));
-    CCompressedFile cut((dir / "big.tx_").c_str());
-    EXPECT_FALSE(cut.Expand("", CCompressedFile::kReplaceExisting, CCompressedFile::kSalvageDamaged));
-    EXPECT_EQ(cut.LastFailure(), CCompressedFile::kFailTruncated);
-    const std::string salvaged = Read(dir / "big.txt");
-    EXPECT_GE(salvaged.size(), 32768u);
-    EXPECT_TRUE(salvaged == data.substr(0, salvaged.size()));
-    ASSERT_TRUE(SzddWriteFile(dir / "head.tx_", whole.substr(0, 50)));
-    CCompressedFile head((dir / "head.tx_").c_str());
-    EXPECT_FALSE(head.Expand("", CCompressedFile::kReplaceExisting, CCompressedFile::kSalvageDamaged));
-    EXPECT_STREQ(head.m_szOutputPath, "");
-}
-
-TEST_F(CabinetEntryTest, ArchivesListTheSizeOfAllTheirMembers) {
-    ASSERT_TRUE(SzddWriteFile(dir / "set.cab", CabArchive({{"a.txt", "12345"}, {"b.txt", "678"}}, CabLzx(16))));
-    CCompressedFile f((dir / "set.cab").c_str());
-    uint32_t nCompressed = 0, nExpanded = 0;
-    f.ReadHeader(&nCompressed, &nExpanded);
-    EXPECT_EQ(nExpanded, 8u);
-    EXPECT_EQ(f.CabinetMembers(), 2u);
-    EXPECT_EQ(f.RecordedExtension(), CCompressedFile::kNoneRecorded);
 }
 
 TEST(LocalTime, OnlyTimesThatExistConvert) {

@@ -49,29 +49,21 @@ TEST(Cabinet, OneFileExpandsByteExactInEveryMethod) {
     }
 }
 
-TEST(Cabinet, MembersTellNameSizeTimeAndMethod) {
-    CabMember a{"drivers\\acpi.sys", "abc"};
+TEST(Cabinet, MembersTellNameSizeTimeAndMethodAndComeOutInAnyOrder) {
     CabMember b{"r\xC3\xA9sum\xC3\xA9.txt", "hello", (45 << 9) | (12 << 5) | 31, (23 << 11) | (59 << 5) | 29, 0x80};
-    const std::string cab = CabArchive({a, b}, CabLzx(16));
+    const std::string cab = CabArchive({{"drivers\\acpi.sys", "abc"}, b}, CabLzx(16));
     MemorySource source(cab);
     lz::Cabinet c;
     ASSERT_EQ(c.Open(source), 0);
     ASSERT_EQ(c.Members().size(), 2u);
     const lz::CabinetMember& m = c.Members()[1];
-    EXPECT_EQ(c.Members()[0].strName, "drivers\\acpi.sys");
-    EXPECT_FALSE(c.Members()[0].bUtf8Name);
-    EXPECT_EQ(m.strName, b.strName);
-    EXPECT_TRUE(m.bUtf8Name);
+    EXPECT_EQ(c.Members()[0].strName + (c.Members()[0].bUtf8Name ? " utf8" : ""), "drivers\\acpi.sys");
+    EXPECT_EQ(m.strName + (m.bUtf8Name ? " utf8" : ""), b.strName + " utf8");
     EXPECT_EQ(m.nSize, 5u);
     EXPECT_EQ(m.nCompression, CabLzx(16));
-    EXPECT_EQ(m.time.nYear, 2025);
-    EXPECT_EQ(m.time.nMonth, 12);
-    EXPECT_EQ(m.time.nDay, 31);
-    EXPECT_EQ(m.time.nHour, 23);
-    EXPECT_EQ(m.time.nMinute, 59);
-    EXPECT_EQ(m.time.nSecond, 58);
-    EXPECT_FALSE(c.Spanned());
-    // Members come out in any order, each whole.
+    const lz::CabinetTime& t = m.time;
+    EXPECT_EQ((std::vector<int>{t.nYear, t.nMonth, t.nDay, t.nHour, t.nMinute, t.nSecond}),
+              (std::vector<int>{2025, 12, 31, 23, 59, 58}));
     StringSink second, first;
     EXPECT_EQ(c.Extract(1, second), 5);
     EXPECT_EQ(c.Extract(0, first), 3);
@@ -186,36 +178,23 @@ TEST(Cabinet, TheLibrarysTestCabinetsAreRefusedOrRead) {
         MemorySource source(bytes);
         StringSink sink;
         const int64_t nCode = lz::ExpandStream(source, sink);
-        // A single-file cabinet gives its file or an error, never part of one as a success.
-        if (nCode >= 0) {
-            EXPECT_EQ(sink.m_str.size(), static_cast<size_t>(nCode)) << strName;
-        }
         auto starts = [&strName](const char* pszPrefix) { return strName.rfind(pszPrefix, 0) == 0; };
-        // Sound cabinets of several files, or of one; sets; cabinets that start elsewhere.
+        // Sound cabinets of several files or of one, sets, cabinets that start elsewhere, and the broken rest.
         const bool bSound = starts("normal_") || starts("reserve_") || starts("mszip_lzx_qtm");
-        if (bSound) {
-            EXPECT_TRUE(nCode == LZ_ERROR_ARCHIVE || nCode > 0) << strName;
-        } else if (starts("multi_basic")) {
-            EXPECT_EQ(nCode, LZ_ERROR_SPANNED) << strName;
-        } else if (starts("search_basic") || starts("bad_signature")) {
-            EXPECT_EQ(nCode, static_cast<int64_t>(bytes.size())) << strName;  // no cabinet at the start
-        } else {
-            EXPECT_LT(nCode, 0) << strName;
-        }
-
+        const bool bAsMeant = bSound                      ? nCode == LZ_ERROR_ARCHIVE || nCode == int64_t(sink.m_str.size())
+                              : starts("multi_basic")     ? nCode == LZ_ERROR_SPANNED
+                              : starts("search_basic") || starts("bad_signature") ? nCode == int64_t(bytes.size())
+                                                                                  : nCode < 0;
+        EXPECT_TRUE(bAsMeant) << strName << " gave " << nCode;
+        // Every member the library reads whole has its recorded size.
         lz::Cabinet cabinet;
         MemorySource again(bytes);
-        if (cabinet.Open(again) == 0)
-            for (size_t i = 0; i < cabinet.Members().size(); ++i) {
-                lz::CountingSink counter;
-                const int64_t n = cabinet.Extract(i, counter);
-                if (n >= 0) {
-                    EXPECT_EQ(counter.Count(), cabinet.Members()[i].nSize) << strName;
-                }
-                if (bSound) {
-                    EXPECT_GE(n, 0) << strName << " " << i;
-                }
-            }
+        const bool bOpen = cabinet.Open(again) == 0;
+        for (size_t i = 0; bOpen && i < cabinet.Members().size(); ++i) {
+            lz::CountingSink counter;
+            const int64_t n = cabinet.Extract(i, counter);
+            EXPECT_TRUE(n < 0 ? !bSound : counter.Count() == cabinet.Members()[i].nSize) << strName << " " << i;
+        }
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << strName;
     }
     closedir(pDir);
