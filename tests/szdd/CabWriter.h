@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum : uint16_t {
@@ -43,9 +45,10 @@ struct CabBlock {
 
 namespace cab_detail {
 
-inline void PutLe16(std::string& s, unsigned v) {
-    s.push_back(static_cast<char>(v & 0xFF));
-    s.push_back(static_cast<char>((v >> 8) & 0xFF));
+// Little-endian fields of the given widths in bytes.
+inline void Put(std::string& s, std::initializer_list<std::pair<uint32_t, int>> fields) {
+    for (const auto& field : fields)
+        for (int i = 0; i < field.second; ++i) s.push_back(static_cast<char>(field.first >> (8 * i)));
 }
 inline unsigned Le16(const std::string& s, size_t i) { return uint8_t(s[i]) | (uint8_t(s[i + 1]) << 8); }
 inline uint32_t Le32(const std::string& s, size_t i) { return Le16(s, i) | (uint32_t(Le16(s, i + 2)) << 16); }
@@ -82,9 +85,7 @@ inline std::vector<CabBlock> CabBlocks(const std::string& data, uint16_t nCompre
             const uint32_t nLength = static_cast<uint32_t>(std::min<size_t>(kCabLzxBlock, data.size() - nPos));
             const uint32_t v = nPos == 0 ? (3u << 28) | (nLength << 4) : (3u << 29) | (nLength << 5);
             std::string head;
-            cab_detail::PutLe16(head, v >> 16);
-            cab_detail::PutLe16(head, v & 0xFFFF);
-            for (int r = 0; r < 3; ++r) szdd_detail::PutLe32(head, 1);
+            cab_detail::Put(head, {{v >> 16, 2}, {v & 0xFFFF, 2}, {1, 4}, {1, 4}, {1, 4}});
             piece = head + piece;
         }
         if (nMethod == kCabLzx && nPos + nPiece == data.size() && data.size() % 2) piece += '\0';
@@ -98,46 +99,28 @@ inline std::vector<CabBlock> CabBlocks(const std::string& data, uint16_t nCompre
 // are the members' data, one after the other), without checksums.
 inline std::string CabBuild(const std::vector<CabMember>& members, uint16_t nCompression,
                             const std::vector<CabBlock>& blocks, uint16_t nFlags = 0) {
-    using cab_detail::PutLe16;
+    using cab_detail::Put;
     std::string sets;
     if (nFlags & kCabHasPrevious) sets += std::string("prev.cab\0disk 1\0", 16);
     if (nFlags & kCabHasNext) sets += std::string("next.cab\0disk 3\0", 16);
-    std::string files;
+    std::string files, data;
     uint32_t nOffset = 0;
     for (const CabMember& m : members) {
-        szdd_detail::PutLe32(files, static_cast<uint32_t>(m.data.size()));
-        szdd_detail::PutLe32(files, nOffset);
-        PutLe16(files, 0);
-        PutLe16(files, m.nDate);
-        PutLe16(files, m.nTime);
-        PutLe16(files, m.nAttributes);
+        Put(files, {{uint32_t(m.data.size()), 4}, {nOffset, 4}, {0, 2}, {m.nDate, 2}, {m.nTime, 2}, {m.nAttributes, 2}});
         files += m.strName + '\0';
         nOffset += static_cast<uint32_t>(m.data.size());
     }
-    std::string data;
     for (const CabBlock& b : blocks) {
-        szdd_detail::PutLe32(data, 0);
-        PutLe16(data, static_cast<unsigned>(b.strData.size()));
-        PutLe16(data, b.nExpanded);
+        Put(data, {{0, 4}, {uint32_t(b.strData.size()), 2}, {b.nExpanded, 2}});
         data += b.strData;
     }
     const uint32_t nFiles = static_cast<uint32_t>(36 + sets.size() + 8);
     const uint32_t nData = static_cast<uint32_t>(nFiles + files.size());
-    std::string s("MSCF\0\0\0\0", 8);
-    szdd_detail::PutLe32(s, static_cast<uint32_t>(nData + data.size()));
-    szdd_detail::PutLe32(s, 0);
-    szdd_detail::PutLe32(s, nFiles);
-    szdd_detail::PutLe32(s, 0);
-    s += std::string("\x03\x01", 2);
-    PutLe16(s, 1);
-    PutLe16(s, static_cast<unsigned>(members.size()));
-    PutLe16(s, nFlags);
-    PutLe16(s, 0x1234);
-    PutLe16(s, (nFlags & kCabHasPrevious) ? 1 : 0);
+    std::string s("MSCF");
+    Put(s, {{0, 4}, {uint32_t(nData + data.size()), 4}, {0, 4}, {nFiles, 4}, {0, 4}, {0x0103, 2}, {1, 2},
+            {uint32_t(members.size()), 2}, {nFlags, 2}, {0x1234, 2}, {(nFlags & kCabHasPrevious) ? 1u : 0u, 2}});
     s += sets;
-    szdd_detail::PutLe32(s, nData);
-    PutLe16(s, static_cast<unsigned>(blocks.size()));
-    PutLe16(s, nCompression);
+    Put(s, {{nData, 4}, {uint32_t(blocks.size()), 2}, {nCompression, 2}});
     return s + files + data;
 }
 
