@@ -679,8 +679,6 @@ TEST(ResourceLanguages, EnglishDialogsHaveTheJapaneseControlsInAFontOfEveryEngli
         ASSERT_TRUE(LoadDialogTemplate(id, en, kEnglish));
         EXPECT_EQ(en.style, ja.style);
         EXPECT_EQ(en.exStyle, ja.exStyle);
-        EXPECT_EQ(en.cx, ja.cx);
-        EXPECT_EQ(en.cy, ja.cy);
         EXPECT_TRUE(en.menu.ordinal == ja.menu.ordinal && en.menu.name == ja.menu.name);
         EXPECT_EQ(en.pointSize, 8);
         EXPECT_EQ(en.typeface, L"MS Sans Serif");
