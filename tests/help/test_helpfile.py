@@ -1,12 +1,14 @@
-"""Reads the built help file and its contents file as a help viewer would: the file
-system, the Japanese settings, every topic link, jump, title, keyword and contents
-entry. ZV_HELP_FILE and ZV_HELP_CONTENTS name the two files."""
+"""Reads the built help of both languages as a help viewer and a browser would: the help
+file's file system, its language settings, every topic link, jump, title, keyword and
+contents entry; the HTML page's declared code page, anchors and links. ZV_HELP_DIR names
+the folder of the files (ZORVANE.* in Japanese, ZORVANEE.* in English)."""
+import html.parser
 import os
+import re
 import struct
 import unittest
 
-HLP = os.environ.get("ZV_HELP_FILE", "ZORVANE.HLP")
-CNT = os.environ.get("ZV_HELP_CONTENTS", "ZORVANE.CNT")
+FOLDER = os.environ.get("ZV_HELP_DIR", ".")
 
 
 def u16(b, at):
@@ -120,16 +122,19 @@ def paragraph_commands(data1):
     return commands
 
 
-class HelpFileStructure(unittest.TestCase):
+class HelpFileStructure:
+    """The checks of one language's help file and contents file; the subclasses below
+    name the files and the language's settings."""
     @classmethod
     def setUpClass(cls):
-        cls.hlp = HelpFile(HLP)
+        cls.hlp = HelpFile(os.path.join(FOLDER, cls.name + ".HLP"))
         topic = cls.hlp.file("|TOPIC")
         blocks = [lz77(topic[b + 12:b + 4096]) for b in range(0, len(topic), 4096)]
         cls.links = cls.walk_links(blocks)
         cls.context = dict(HelpFile.tree(cls.hlp.file("|CONTEXT"), context_entry))
         # {topic offset: title} of every topic but the empty one that ends the file.
-        cls.topics = {off: d2[:-1].decode("cp932") for _, rec, _, d2, off in cls.links if rec == 2 and d2 != b"\0"}
+        cls.topics = {off: d2[:-1].decode(cls.code_page) for _, rec, _, d2, off in cls.links
+                      if rec == 2 and d2 != b"\0"}
 
     @staticmethod
     def walk_links(blocks):
@@ -160,7 +165,7 @@ class HelpFileStructure(unittest.TestCase):
         for name in self.hlp.names:
             self.hlp.file(name)
 
-    def test_system_file_is_japanese_and_opens_on_the_contents_topic(self):
+    def test_system_file_has_the_language_and_opens_on_the_contents_topic(self):
         system = self.hlp.file("|SYSTEM")
         self.assertEqual((u16(system, 0), u16(system, 2), u16(system, 4)), (0x036C, 33, 1))
         records, at = {}, 12
@@ -168,14 +173,15 @@ class HelpFileStructure(unittest.TestCase):
             records[u16(system, at)] = system[at + 4:at + 4 + u16(system, at + 2)]
             at += 4 + u16(system, at + 2)
         self.assertEqual(at, len(system))
-        self.assertEqual(u16(records[11], 0), 128, "Shift-JIS charset")
-        self.assertEqual(u16(records[9], 8), 0x0411, "Japanese locale")
-        self.assertEqual(records[1][:-1].decode("cp932"), "Zorvane ヘルプ")
-        self.assertIn("目次", self.topics[u32(records[3], 0)])
+        self.assertEqual(u16(records[11], 0), self.charset)
+        self.assertEqual(u16(records[9], 8), self.locale)
+        self.assertEqual(records[1][:-1].decode(self.code_page), self.title)
+        self.assertEqual(records[10][:-1].decode(), self.name + ".CNT")
+        self.assertIn(self.contents_word, self.topics[u32(records[3], 0)])
         font = self.hlp.file("|FONT")
-        self.assertEqual(font[u16(font, 4):].split(b"\0")[0].decode("cp932"), "ＭＳ Ｐゴシック")
+        self.assertEqual(font[u16(font, 4):].split(b"\0")[0].decode(self.code_page), self.face)
 
-    def test_every_topic_text_is_japanese_and_every_jump_has_its_topic(self):
+    def test_every_topic_text_is_in_the_code_page_and_every_jump_has_its_topic(self):
         jumps = 0
         for pos, record, data1, data2, _ in self.links:
             self.assertIn(record, (0x02, 0x20), f"record at {pos:#x}")
@@ -183,7 +189,7 @@ class HelpFileStructure(unittest.TestCase):
                 commands = paragraph_commands(data1)
                 strings = data2.split(b"\0")[:-1]
                 self.assertEqual(len(strings), len(commands) + 1, f"strings and commands of {pos:#x}")
-                b"".join(strings).decode("cp932")
+                b"".join(strings).decode(self.code_page)
                 for c in commands:
                     jumps += c[0] in (0xE2, 0xE3)
                     self.assertTrue(c[0] not in (0xE2, 0xE3) or u32(c, 1) in self.context, f"jump at {pos:#x}")
@@ -194,20 +200,20 @@ class HelpFileStructure(unittest.TestCase):
         signed = [h - (1 << 32) if h >> 31 else h for h in self.context]
         self.assertEqual(signed, sorted(signed), "the viewer searches the hashes in signed order")
         titles = HelpFile.tree(self.hlp.file("|TTLBTREE"), title_entry)
-        self.assertEqual({o: t.decode("cp932") for o, t in titles}, self.topics)
+        self.assertEqual({o: t.decode(self.code_page) for o, t in titles}, self.topics)
         kwdata = self.hlp.file("|KWDATA")
         keywords = HelpFile.tree(self.hlp.file("|KWBTREE"), keyword_entry)
         self.assertGreater(len(keywords), 20)
         for word, count, at in keywords:
             for i in range(count):
-                self.assertIn(u32(kwdata, at + 4 * i), self.topics, word.decode("cp932"))
+                self.assertIn(u32(kwdata, at + 4 * i), self.topics, word.decode(self.code_page))
 
     def test_contents_file_names_every_topic_and_only_topics(self):
-        with open(CNT, "rb") as f:
+        with open(os.path.join(FOLDER, self.name + ".CNT"), "rb") as f:
             raw = f.read()
         self.assertNotIn(b"\n", raw.replace(b"\r\n", b""), "lines end in CR LF")
-        lines = raw.decode("cp932").split("\r\n")[:-1]
-        self.assertEqual(lines[0], ":Base " + os.path.basename(HLP).upper())
+        lines = raw.decode(self.code_page).split("\r\n")[:-1]
+        self.assertEqual(lines[0], ":Base " + self.name + ".HLP")
         named = set()
         for line in (line for line in lines if not line.startswith(":")):
             level, _, entry = line.partition(" ")
@@ -217,6 +223,88 @@ class HelpFileStructure(unittest.TestCase):
                 self.assertEqual(self.topics.get(self.context.get(hash_of(context_id))), title, line)
                 named.add(self.context[hash_of(context_id)])
         self.assertEqual(named, set(self.topics), "a topic the contents file does not reach")
+
+
+class JapaneseHelpFile(HelpFileStructure, unittest.TestCase):
+    name, code_page, charset, locale = "ZORVANE", "cp932", 128, 0x0411
+    title, contents_word, face = "Zorvane ヘルプ", "目次", "ＭＳ Ｐゴシック"
+
+
+class EnglishHelpFile(HelpFileStructure, unittest.TestCase):
+    name, code_page, charset, locale = "ZORVANEE", "cp1252", 0, 0x0409
+    title, contents_word, face = "Zorvane Help", "Contents", "Arial"
+
+
+class PageReader(html.parser.HTMLParser):
+    """The tags, the anchors and the links of a page, and the text of each h2."""
+    def __init__(self):
+        super().__init__()
+        self.tags, self.anchors, self.links, self.headings, self.charset = [], set(), [], [], None
+        self._in_h2 = False
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        self.tags.append(tag)
+        if tag == "meta" and attrs.get("http-equiv", "").lower() == "content-type":
+            self.charset = attrs["content"].partition("charset=")[2]
+        self.anchors.update(v for k, v in attrs.items() if k in ("id", "name"))
+        if "href" in attrs:
+            self.links.append(attrs["href"])
+        if tag == "h2":
+            self._in_h2 = True
+            self.headings.append("")
+
+    def handle_endtag(self, tag):
+        self._in_h2 = self._in_h2 and tag != "h2"
+
+    def handle_data(self, data):
+        if self._in_h2:
+            self.headings[-1] += data
+
+
+class HtmlPages(unittest.TestCase):
+    """The HTML page of each language: the same help as its help file, on one page that
+    a browser shows without anything else."""
+    pages = {"ZORVANE": ("cp932", "Shift_JIS"), "ZORVANEE": ("cp1252", "windows-1252")}
+
+    def read(self, name):
+        with open(os.path.join(FOLDER, name + ".HTM"), "rb") as f:
+            raw = f.read()
+        code_page, charset = self.pages[name]
+        page = PageReader()
+        page.feed(raw.decode(code_page))
+        page.close()
+        return raw, page, charset
+
+    def contents_ids(self, name, code_page):
+        with open(os.path.join(FOLDER, name + ".CNT"), "rb") as f:
+            return [line.rpartition("=")[2].lower() for line in f.read().decode(code_page).split("\r\n")
+                    if "=" in line and not line.startswith(":")]
+
+    def test_each_page_declares_its_code_page_and_needs_no_script_or_other_file(self):
+        for name in self.pages:
+            with self.subTest(name):
+                raw, page, charset = self.read(name)
+                self.assertEqual(page.charset, charset)
+                self.assertEqual(page.tags.count("html"), 1)
+                self.assertNotIn("script", page.tags)
+                self.assertIsNone(re.search(rb"(?i)\bsrc\s*=|url\(|@import|\bon[a-z]+\s*=", raw))
+                for link in page.links:
+                    self.assertTrue(link.startswith("#") and link[1:] in page.anchors, link)
+
+    def test_every_topic_has_its_anchor_and_heading_in_both_languages(self):
+        ids = None
+        for name, (code_page, _) in self.pages.items():
+            with self.subTest(name):
+                _, page, _ = self.read(name)
+                topics = self.contents_ids(name, code_page)
+                self.assertTrue(set(topics) <= page.anchors)
+                # The table of contents leads to every topic.
+                self.assertTrue({"#" + t for t in topics} <= set(page.links))
+                titles = HelpFile.tree(HelpFile(os.path.join(FOLDER, name + ".HLP")).file("|TTLBTREE"), title_entry)
+                self.assertEqual(page.headings, [t.decode(code_page) for _, t in titles])
+                self.assertTrue(ids is None or topics == ids, "the languages have different topics")
+                ids = topics
 
 
 if __name__ == "__main__":
