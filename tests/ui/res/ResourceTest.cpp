@@ -629,6 +629,9 @@ TEST(Resources, VersionIsTwoPointTwo)
     };
     EXPECT_EQ(value(L"FileVersion"), L"2.2");
     EXPECT_EQ(value(L"ProductName"), L"Zorvane");
+    // An English block beside the Japanese one, named in the translations.
+    EXPECT_NE(text.find(L"040904B0"), std::wstring::npos);
+    EXPECT_NE(text.find(std::wstring(L"\x0411\x04B0\x0409\x04B0", 4)), std::wstring::npos);
 }
 
 TEST(ResourceLanguages, EveryDialogMenuAndStringBlockExistsInJapaneseAndEnglish)
