@@ -158,7 +158,7 @@ CCompressedFile::CCompressedFile(const char* pszPath) {
     m_szOutputPath[0] = '\0';
     // A path that does not fit names no file rather than a shortened, different one.
     size_t nLen = pszPath ? std::strlen(pszPath) : size_t(kMaxPath);
-    if (nLen < kMaxPath)
+    if (nLen < platform::MaxPath())
         std::memcpy(m_szPath, pszPath, nLen + 1);
     else
         m_szPath[0] = '\0';
@@ -226,7 +226,7 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
     const char* pszCompressed = pszDotted + 1;
     const size_t nLen = std::strlen(pszCompressed);
     // The '_' must be a character of its own, not the second byte of one.
-    if (nLen == 0 || nLen >= kMaxExt || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1) return false;
+    if (nLen == 0 || nLen >= platform::MaxExtension() || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1) return false;
 
     uint8_t ab[10];
     platform::File file;
@@ -281,11 +281,11 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
     if (m_szExt[0] == '\0') {
         const char* pszOwn = mbcs::PathExtension(m_szPath);
         size_t nLen = std::strlen(pszOwn);
-        if (nLen >= kMaxExt) return Fail(kFailExtTooLong);
+        if (nLen >= platform::MaxExtension()) return Fail(kFailExtTooLong);
         std::memcpy(m_szExt, pszOwn, nLen + 1);
     }
     strName += m_szExt;
-    if (strName.size() >= kMaxPath) return Fail(kFailNameTooLong);
+    if (strName.size() >= platform::MaxPath()) return Fail(kFailNameTooLong);
     // Never expand a file onto itself.
     if (mbcs::SameFileName(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
     // Behind the rule for header texts: whatever the extension holds, the output
@@ -318,7 +318,7 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     if (!source.OpenRead(m_szPath)) return Fail(kFailSourceUnreadable);
 
     platform::UnfinishedFile target;
-    if (!target.Create(strFolder, kMaxPath)) return Fail(kFailTargetUnwritable);
+    if (!target.Create(strFolder, platform::MaxPath())) return Fail(kFailTargetUnwritable);
     const int64_t nCopied = CopyInto(source, target.Data());
     source.Close();
     const Failure eData = DataFailure(nCopied);

@@ -1,12 +1,16 @@
 // One compressed file: where it is, which extension its expanded form gets,
 // and where its last expansion was written.
 #pragma once
+#include "platform/PathStyle.h"
+
 #include <cstdint>
 #include <string>
 
 class CCompressedFile {
 public:
-    enum { kMaxPath = 260, kMaxExt = 52 };
+    // The buffers' room; what a path or an extension may take is platform::MaxPath()
+    // and platform::MaxExtension(), the Windows program's 260 and 52 bytes under its rules.
+    enum { kMaxPath = platform::kBuildMaxPath, kMaxExt = platform::kBuildMaxExtension };
     static constexpr uint64_t kSizeNotRecorded = UINT64_MAX;
 
     // Why the last expansion failed (with kSalvageDamaged, a file may still be written).
