@@ -69,14 +69,6 @@ std::string CannotOpen(const char* pszPath) {
     return Reason(CCompressedFile::kFailSourceUnreadable);
 }
 
-// Makes the folders of the prefix below strDirectory ("DIR/sub/deeper/") that are missing.
-bool MakeFolders(const std::string& strPrefix, size_t nFrom) {
-    for (size_t nEnd = platform::FindSeparator(strPrefix, nFrom); nEnd != std::string::npos;
-         nEnd = platform::FindSeparator(strPrefix, nEnd + 1))
-        if (!platform::MakeFolder(strPrefix.substr(0, nEnd).c_str())) return false;
-    return true;
-}
-
 // The expanded size that the file's header records, without decoding; 0 when it
 // records none, so that such a file gets no progress line.
 uint64_t RecordedExpandedSize(const CCompressedFile& file) {
@@ -101,8 +93,11 @@ public:
 
 private:
     bool TakeArgument(const std::string& strArg);
-    bool TakeFile(const std::string& strPath, const std::string& strRelativeFolder);
-    bool ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strRelativeFolder);
+    bool TakeFile(const std::string& strPath, const std::string& strTree, const std::string& strRelativeFolder);
+    std::string OpenTreeFolder(const std::string& strTree, const std::string& strRelativeFolder,
+                               platform::Folder* pFolder);
+    bool ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strTree,
+                    const std::string& strRelativeFolder);
     bool ListFile(CCompressedFile& file, NameRule eRule);
     bool WriteToStdout(CCompressedFile& file);
 
@@ -132,7 +127,7 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
         ReportError(strArg, SystemReason());
         return false;
     }
-    if (eKind == PathKind::kFile) return TakeFile(strArg, std::string());
+    if (eKind == PathKind::kFile) return TakeFile(strArg, std::string(), std::string());
     if (eKind != PathKind::kFolder) {
         ReportError(strArg, NotAFile(eKind));
         return false;
@@ -146,11 +141,13 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
     FindCompressedFiles(strArg, &files, &unreadable);
     for (const std::string& strFolder : unreadable) ReportError(strFolder, "cannot read the folder");
     bool bAllDone = unreadable.empty();
-    for (const FoundFile& found : files) bAllDone = TakeFile(found.strPath, found.strRelativeFolder) && bAllDone;
+    for (const FoundFile& found : files)
+        bAllDone = TakeFile(found.strPath, strArg, found.strRelativeFolder) && bAllDone;
     return bAllDone;
 }
 
-bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strRelativeFolder) {
+// strTree: the folder named for -R that the file was found in, else empty.
+bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strTree, const std::string& strRelativeFolder) {
     CCompressedFile file(strPath.c_str());
     if (file.m_szPath[0] == '\0') {
         ReportError(strPath, Reason(CCompressedFile::kFailNoFile));
@@ -159,14 +156,40 @@ bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strRela
     const NameRule eRule = ChooseExtension(file, m_o.bRestoreFromHeader);
     if (m_o.bList) return ListFile(file, eRule);
     if (m_o.bToStdout) return WriteToStdout(file);
-    return ExpandFile(file, eRule, strRelativeFolder);
+    return ExpandFile(file, eRule, strTree, strRelativeFolder);
 }
 
-bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strRelativeFolder) {
+// The output's folder for a file of a tree: the folders below the top one (DIR of -d,
+// where they are made when missing, or else the tree's own) are taken one by one and
+// never through a link, so that a folder swapped for one cannot send the file elsewhere.
+// Empty, or why not.
+std::string CExpandRun::OpenTreeFolder(const std::string& strTree, const std::string& strRelativeFolder,
+                                       platform::Folder* pFolder) {
+    const bool bMake = !m_o.strDirectory.empty();
+    const std::string& strTop = bMake ? m_o.strDirectory : strTree;
+    if (!pFolder->Open(strTop)) return "cannot open the folder " + strTop + ": " + SystemReason();
+    for (size_t nStart = 0, nEnd; nStart < strRelativeFolder.size(); nStart = nEnd + 1) {
+        nEnd = platform::FindSeparator(strRelativeFolder, nStart);
+        if (nEnd == std::string::npos) nEnd = strRelativeFolder.size();
+        const std::string strName = strRelativeFolder.substr(nStart, nEnd - nStart);
+        if (pFolder->OpenBelow(*pFolder, strName, bMake)) continue;
+        const std::string strReason = SystemReason();
+        const std::string strPath = pFolder->Prefix() + strName;
+        PathKind eKind;
+        if (pFolder->GetKind(strName.c_str(), &eKind) && eKind == PathKind::kLink)
+            return strPath + " is a symbolic link; not followed";
+        return (bMake ? "cannot create the folder " : "cannot open the folder ") + strPath + ": " + strReason;
+    }
+    return std::string();
+}
+
+bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strTree,
+                            const std::string& strRelativeFolder) {
     const std::string strPrefix = DestinationPrefix(m_o.strDirectory, strRelativeFolder);
-    if (!strRelativeFolder.empty() && !strPrefix.empty() &&
-        !MakeFolders(strPrefix, strPrefix.size() - strRelativeFolder.size())) {
-        ReportError(strPrefix, "cannot create the folder: " + SystemReason());
+    platform::Folder folder;
+    const std::string strNoFolder = strTree.empty() ? std::string() : OpenTreeFolder(strTree, strRelativeFolder, &folder);
+    if (!strNoFolder.empty()) {
+        ReportError(file.m_szPath, strNoFolder);
         return false;
     }
     bool bDone;
@@ -177,7 +200,8 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
                                      [nWrittenBefore] { return platform::BytesWrittenToFiles() - nWrittenBefore; });
         bDone = file.Expand(strPrefix.c_str(),
                             m_o.bKeepExisting ? CCompressedFile::kKeepExisting : CCompressedFile::kReplaceExisting,
-                            m_o.bSalvage ? CCompressedFile::kSalvageDamaged : CCompressedFile::kRefuseDamaged);
+                            m_o.bSalvage ? CCompressedFile::kSalvageDamaged : CCompressedFile::kRefuseDamaged,
+                            folder.IsOpen() ? &folder : nullptr);
     }
     const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
     if (bDone || bSalvaged) {

@@ -7,6 +7,7 @@
 #include "lz/Formats.h"
 #include "lz/KwajHeader.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 
 #include <cstring>
 #include <vector>
@@ -249,10 +250,11 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
     return true;
 }
 
-bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting, Damaged eDamaged) {
+bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting, Damaged eDamaged,
+                             const platform::Folder* pFolder) {
     m_eFailure = kFailNone;
     std::string strName;
-    bool bWritten = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting, eDamaged);
+    bool bWritten = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting, eDamaged, pFolder);
     // Only a file this expansion wrote is ever named here.
     if (bWritten)
         std::memcpy(m_szOutputPath, strName.c_str(), strName.size() + 1);
@@ -301,24 +303,32 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
 // Expands into a new file in the target's folder and puts it in place of the
 // target only when it is complete, so a failure leaves no partial file and
 // keeps an existing target. The new file is written only through the handle
-// that created it, so nothing put at its name meanwhile ever receives the data.
+// that created it, so nothing put at its name meanwhile ever receives the data,
+// and the folder is looked up once, so nothing put at its path meanwhile does.
 // True when a file was put in place: a salvaged one, too, with its failure set.
-bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged) {
+bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged,
+                                    const platform::Folder* pFolder) {
     if (platform::FilesAreSame(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
-    // Saves the work; what keeps the target is the move at the end, which never replaces.
-    const bool bKeep = eExisting == kKeepExisting;
-    if (bKeep && platform::FileExists(strName.c_str())) return Fail(kFailTargetExists);
-    // Replacing would succeed natively and fail on Windows; both refuse it alike.
-    if (platform::FileIsReadOnly(strName.c_str())) return Fail(kFailTargetReadOnly);
     const char* pSep = mbcs::FindLastSeparator(strName.c_str());
-    std::string strFolder(strName.c_str(), pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0);
+    const size_t nLeaf = pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0;
+    const char* pszLeaf = strName.c_str() + nLeaf;
+    platform::Folder own;
+    const bool bFolder = pFolder || own.Open(strName.substr(0, nLeaf));
+    if (!pFolder) pFolder = &own;
+    // Saves the work; what keeps the target is the move at the end, which never replaces.
+    // A name is taken by whatever has it, a link that leads nowhere included.
+    const bool bKeep = eExisting == kKeepExisting;
+    platform::PathKind eKind;
+    if (bFolder && bKeep && pFolder->GetKind(pszLeaf, &eKind)) return Fail(kFailTargetExists);
+    // Replacing would succeed natively and fail on Windows; both refuse it alike.
+    if (bFolder && pFolder->IsReadOnly(pszLeaf)) return Fail(kFailTargetReadOnly);
 
     // A source is only ever read, so read-only files expand and a source is never written.
     platform::File source;
     if (!source.OpenRead(m_szPath)) return Fail(kFailSourceUnreadable);
 
     platform::UnfinishedFile target;
-    if (!target.Create(strFolder, platform::MaxPath())) return Fail(kFailTargetUnwritable);
+    if (!bFolder || !target.Create(*pFolder, platform::MaxPath())) return Fail(kFailTargetUnwritable);
     const int64_t nCopied = CopyInto(source, target.Data());
     source.Close();
     const Failure eData = DataFailure(nCopied);
@@ -328,8 +338,8 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
         target.Drop();
         return Fail(eData);
     }
-    if (!target.Name(strName.c_str(), !bKeep))
-        return Fail(bKeep && platform::FileExists(strName.c_str()) ? kFailTargetExists : kFailTargetUnwritable);
+    if (!target.Name(pszLeaf, !bKeep))
+        return Fail(bKeep && pFolder->GetKind(pszLeaf, &eKind) ? kFailTargetExists : kFailTargetUnwritable);
     m_eFailure = eData;
     return true;
 }

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <string>
 
+namespace platform {
+class Folder;
+}
+
 class CCompressedFile {
 public:
     // The buffers' room; what a path or an extension may take is platform::MaxPath()
@@ -80,7 +84,10 @@ public:
     // With kSalvageDamaged a truncated or corrupt source still gives a file of what
     // its data yields: Expand then returns false with kFailTruncated or kFailCorrupt,
     // and m_szOutputPath names the file written.
-    bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting, Damaged eDamaged = kRefuseDamaged);
+    // pFolder is the output's folder (the prefix's, or the source's for an empty prefix)
+    // when the caller holds it open already; otherwise it is opened here, once.
+    bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting, Damaged eDamaged = kRefuseDamaged,
+                const platform::Folder* pFolder = nullptr);
     // The compressed extension: the text after the last '.' of m_szPath, or the
     // whole path when it has no '.'.
     const char* CompressedExtension() const;
@@ -105,5 +112,6 @@ private:
         m_eFailure = eFailure;
         return false;
     }
-    bool WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged);
+    bool WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged,
+                       const platform::Folder* pFolder);
 };

@@ -2,6 +2,8 @@
 // Paths are byte strings passed to the system as they are: ANSI code page
 // (code page 932) on Windows, plain file-system bytes elsewhere.
 #pragma once
+#include "platform/FileSystem.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -49,11 +51,14 @@ public:
 
 private:
     friend class UnfinishedFile;
-    // Natively: creates a file without a name in the folder (empty: the current one);
-    // false where the system or its file system has no such files, as on Windows.
-    bool CreateUnnamed(const std::string& strFolder);
-    // Gives a file without a name its first name; fails when anything has that name.
-    bool LinkNew(const char* pszPath);
+    // Natively: creates a file without a name in the folder; false where the system or
+    // its file system has no such files, as on Windows.
+    bool CreateUnnamed(const Folder& folder);
+    // CreateNew and IsAt for a name in the folder.
+    bool CreateNewIn(const Folder& folder, const char* pszName);
+    bool IsIn(const Folder& folder, const char* pszName);
+    // Gives a file without a name its first name in the folder; fails when anything has that name.
+    bool LinkNew(const Folder& folder, const char* pszName);
 
 #ifdef _WIN32
     void* m_hFile;
@@ -74,28 +79,28 @@ public:
     UnfinishedFile(const UnfinishedFile&) = delete;
     UnfinishedFile& operator=(const UnfinishedFile&) = delete;
 
-    // Creates it in the folder (empty, or ending in a separator), whose paths stay
-    // below nMaxPath bytes; false when the folder refuses new files.
-    bool Create(const std::string& strFolder, size_t nMaxPath);
+    // Creates it in the open folder, which must stay open while this object lives and
+    // whose paths stay below nMaxPath bytes; false when the folder refuses new files.
+    bool Create(const Folder& folder, size_t nMaxPath);
     // Where its data is written.
     File& Data() { return m_file; }
-    // Gives the written file its name, replacing a file of that name (bReplace) or
-    // never, not even one that appears meanwhile. False, and the file dropped, when
-    // it cannot: the name is taken, a folder has it, or something else took the
-    // file's temporary name meanwhile.
-    bool Name(const char* pszPath, bool bReplace);
+    // Gives the written file its name in the folder, replacing a file of that name
+    // (bReplace) or never, not even one that appears meanwhile. False, and the file
+    // dropped, when it cannot: the name is taken, a folder has it, or something else
+    // took the file's temporary name meanwhile.
+    bool Name(const char* pszName, bool bReplace);
     // Drops the file; a temporary name is removed unless something else has it now.
     void Drop();
 
 private:
     bool TakeTemporaryName(bool bByLink);
-    bool NameNamed(const char* pszPath, bool bReplace);
+    bool NameNamed(const char* pszName, bool bReplace);
     void ForgetName();
 
     File m_file;
-    std::string m_strFolder;
+    const Folder* m_pFolder = nullptr;  // borrowed from Create's caller
     size_t m_nMaxPath = 0;
-    std::string m_strTemporary;  // its temporary name; empty while it has none
+    std::string m_strTemporary;  // its temporary name in the folder; empty while it has none
     int m_nRemovalSlot = -1;     // natively: where the signal handler finds that name
 };
 

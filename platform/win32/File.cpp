@@ -114,7 +114,7 @@ FILETIME ToFileTime(const FileTime& t) {
 }  // namespace
 
 // A Windows program gets no signals that end it; owners drop their temporary files.
-int RemoveOnEndingSignals(const char*) { return -1; }
+int RemoveOnEndingSignals(const Folder&, const char*) { return -1; }
 
 void KeepOnEndingSignals(int) {}
 
@@ -143,12 +143,18 @@ bool File::CreateNew(const char* pszPath) {
 }
 
 // Windows files always have a name.
-bool File::CreateUnnamed(const std::string&) {
+bool File::CreateUnnamed(const Folder&) {
     Close();
     return false;
 }
 
-bool File::LinkNew(const char*) { return false; }
+bool File::LinkNew(const Folder&, const char*) { return false; }
+
+bool File::CreateNewIn(const Folder& folder, const char* pszName) {
+    return CreateNew((folder.Prefix() + pszName).c_str());
+}
+
+bool File::IsIn(const Folder& folder, const char* pszName) { return IsAt((folder.Prefix() + pszName).c_str()); }
 
 void File::Close() {
     if (IsOpen()) CloseHandle(Handle(m_hFile));

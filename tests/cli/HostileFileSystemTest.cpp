@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -50,6 +52,39 @@ TEST_F(HostileFileSystem, LongPathsAndExtensionsExpand) {
         ToolResult r = Run(c.args);
         EXPECT_EQ(r.nStatus, 0) << c.strSource << ": " << r.strErr;
         EXPECT_EQ(Read(c.strOutput), c.strSource);
+    }
+}
+
+// Stopped while it writes into a folder of the tree, the tool finds that folder swapped
+// for a link to another one: the file still lands in the folder it was writing in.
+TEST_F(HostileFileSystem, AFolderSwappedWhileTheToolWritesSendsNothingElsewhere) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string strSwapped;  // the output's folder
+    } const aCases[] = {
+        {{"-R", "tree"}, "tree/sub"},
+        {{"-R", "-d", "out", "tree"}, "out/sub"},
+    };
+    MakeFolders("tree/sub");
+    MakeFolders("out");
+    MakeFolders("victim");
+    ASSERT_TRUE(SzddWriteFile(dir / "tree/sub/big.ex_", LargeKwaj(4096)));
+    ASSERT_TRUE(SzddWriteFile(dir / "victim/big.exe", "precious"));
+    for (const Case& c : aCases) {
+        const int pid = StartTool(dir.Path(), c.args);
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(StopWhenWriting(pid));
+        ASSERT_EQ(::rename((dir / c.strSwapped).c_str(), (dir / c.strSwapped + ".old").c_str()), 0);
+        ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / c.strSwapped).c_str()), 0);
+        ::kill(pid, SIGCONT);
+        int nStatus = 0;
+        ASSERT_EQ(::waitpid(pid, &nStatus, 0), pid);
+        EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0) << c.strSwapped;
+        EXPECT_EQ(dir.List("victim"), "big.exe") << c.strSwapped;
+        EXPECT_TRUE(Read("victim/big.exe") == "precious") << c.strSwapped;
+        EXPECT_NE(dir.List(c.strSwapped + ".old").find("big.exe"), std::string::npos) << c.strSwapped;
+        ASSERT_EQ(::unlink((dir / c.strSwapped).c_str()), 0);
+        ASSERT_EQ(::rename((dir / c.strSwapped + ".old").c_str(), (dir / c.strSwapped).c_str()), 0);
     }
 }
 
