@@ -7,6 +7,7 @@
 #include "cli/Naming.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "cli/ShownName.h"
 #include "cli/Tree.h"
 #include "core/CompressedFile.h"
 #include "platform/Console.h"
@@ -44,7 +45,7 @@ const char* Reason(CCompressedFile::Failure e) {
 }
 
 void ReportError(const std::string& strWhat, const std::string& strReason) {
-    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, strWhat.c_str(), strReason.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, ShownName(strWhat).c_str(), strReason.c_str());
 }
 
 std::string SystemReason() { return platform::ErrorText(platform::LastError()); }
@@ -79,10 +80,10 @@ uint64_t RecordedExpandedSize(const CCompressedFile& file) {
 }
 
 // A progress line for a file that expands to nTotal bytes, when it wants one.
-std::unique_ptr<CProgressLine> ProgressFor(const char* pszPath, uint64_t nTotal, bool bQuiet,
+std::unique_ptr<CProgressLine> ProgressFor(const std::string& strPath, uint64_t nTotal, bool bQuiet,
                                            std::function<uint64_t()> sample) {
     if (!WantsProgress(nTotal, bQuiet)) return nullptr;
-    return std::unique_ptr<CProgressLine>(new CProgressLine(pszPath, nTotal, std::move(sample)));
+    return std::unique_ptr<CProgressLine>(new CProgressLine(ShownName(strPath), nTotal, std::move(sample)));
 }
 
 class CExpandRun {
@@ -167,14 +168,14 @@ std::string CExpandRun::OpenTreeFolder(const std::string& strTree, const std::st
                                        platform::Folder* pFolder) {
     const bool bMake = !m_o.strDirectory.empty();
     const std::string& strTop = bMake ? m_o.strDirectory : strTree;
-    if (!pFolder->Open(strTop)) return "cannot open the folder " + strTop + ": " + SystemReason();
+    if (!pFolder->Open(strTop)) return "cannot open the folder " + ShownName(strTop) + ": " + SystemReason();
     for (size_t nStart = 0, nEnd; nStart < strRelativeFolder.size(); nStart = nEnd + 1) {
         nEnd = platform::FindSeparator(strRelativeFolder, nStart);
         if (nEnd == std::string::npos) nEnd = strRelativeFolder.size();
         const std::string strName = strRelativeFolder.substr(nStart, nEnd - nStart);
         if (pFolder->OpenBelow(*pFolder, strName, bMake)) continue;
         const std::string strReason = SystemReason();
-        const std::string strPath = pFolder->Prefix() + strName;
+        const std::string strPath = ShownName(pFolder->Prefix() + strName);
         PathKind eKind;
         if (pFolder->GetKind(strName.c_str(), &eKind) && eKind == PathKind::kLink)
             return strPath + " is a symbolic link; not followed";
@@ -206,7 +207,7 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
     if (bDone || bSalvaged) {
         if (!m_o.bQuiet)
-            std::printf("%s -> %s%s%s\n", file.m_szPath, file.m_szOutputPath,
+            std::printf("%s -> %s%s%s\n", ShownName(file.m_szPath).c_str(), ShownName(file.m_szOutputPath).c_str(),
                         NameNote(eRule, file.RecordedExtension()).c_str(), bSalvaged ? " (damaged)" : "");
         if (bDone) return true;
         ReportError(file.m_szPath,
@@ -217,7 +218,7 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     switch (file.LastFailure()) {
     case CCompressedFile::kFailTargetExists:
         file.OutputName(strPrefix.c_str(), &strName);
-        ReportError(file.m_szPath, strName + " exists; not replaced");
+        ReportError(file.m_szPath, ShownName(strName) + " exists; not replaced");
         break;
     case CCompressedFile::kFailSourceUnreadable: ReportError(file.m_szPath, CannotOpen(file.m_szPath)); break;
     default: ReportError(file.m_szPath, Reason(file.LastFailure())); break;
@@ -244,7 +245,7 @@ bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
     }
     // A file that records no length is as long as its data, learnt by this one decoding.
     const uint64_t nExpanded = bRecorded ? nRecorded : result.nResult < 0 ? 0 : static_cast<uint64_t>(result.nResult);
-    ListEntry entry{file.m_szPath, eRule == NameRule::kFallback ? "" : file.m_szExt, static_cast<uint64_t>(nCompressed),
+    ListEntry entry{ShownName(file.m_szPath), eRule == NameRule::kFallback ? "" : file.m_szExt, static_cast<uint64_t>(nCompressed),
                     nExpanded, DataStateOf(result.nResult, result.bReadFailed, result.bCompressed)};
     if (!m_o.bQuiet) std::printf("%s\n", ListLine(entry).c_str());
     if (!IsDamaged(entry.eState)) return true;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -86,6 +87,33 @@ TEST_F(HostileFileSystem, AFolderSwappedWhileTheToolWritesSendsNothingElsewhere)
         ASSERT_EQ(::unlink((dir / c.strSwapped).c_str()), 0);
         ASSERT_EQ(::rename((dir / c.strSwapped + ".old").c_str(), (dir / c.strSwapped).c_str()), 0);
     }
+}
+
+// A name's control bytes are printed escaped in every kind of line, so that no name
+// makes lines of its own or commands the terminal; the names on disk stay as they are.
+TEST_F(HostileFileSystem, NamesArePrintedWithTheirControlBytesEscaped) {
+    const std::string strSpoof = "evil\nfake.tx_ -> fake.txt\nx.tx_";
+    const std::string strEscape = "esc\x1b[31mred.tx_";
+    Compress(strSpoof, "spoof");
+    Compress(strEscape, "escape");
+    Compress("c1\xC2\x9B" "2J.tx_", "c1");
+    struct Case {
+        std::vector<std::string> args;
+        std::string strOutEnd, strErr;
+    } const aCases[] = {
+        {{strSpoof}, "evil\\nfake.tx_ -> fake.txt\\nx.tx_ -> evil\\nfake.tx_ -> fake.txt\\nx.txt\n", ""},
+        {{strEscape}, "esc\\033[31mred.tx_ -> esc\\033[31mred.txt\n", ""},
+        {{"c1\xC2\x9B" "2J.tx_"}, "c1\\302\\2332J.tx_ -> c1\\302\\2332J.txt\n", ""},
+        {{"-l", strEscape}, "complete       esc\\033[31mred.tx_\n", ""},
+        {{"-n", strEscape}, "", "zorvane-expand: esc\\033[31mred.tx_: esc\\033[31mred.txt exists; not replaced\n"},
+        {{"gone\t\x1b[2J.tx_"}, "", "zorvane-expand: gone\\t\\033[2J.tx_: No such file or directory\n"},
+    };
+    for (const Case& c : aCases) {
+        ToolResult r = Run(c.args);
+        EXPECT_EQ(r.strOut.substr(r.strOut.size() - std::min(r.strOut.size(), c.strOutEnd.size())), c.strOutEnd);
+        EXPECT_EQ(r.strErr, c.strErr);
+    }
+    EXPECT_EQ(Read("evil\nfake.tx_ -> fake.txt\nx.txt") + Read("esc\x1b[31mred.txt"), "spoofescape");
 }
 
 }  // namespace
