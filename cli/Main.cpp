@@ -138,8 +138,10 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
         return false;
     }
     std::vector<FoundFile> files;
-    std::vector<std::string> unreadable;
-    FindCompressedFiles(strArg, &files, &unreadable);
+    std::vector<std::string> links, unreadable;
+    FindCompressedFiles(strArg, &files, &links, &unreadable);
+    // Not a failure: a tree's links are never taken, as they may lead out of it.
+    for (const std::string& strLink : links) ReportError(strLink, "skipped: a symbolic link");
     for (const std::string& strFolder : unreadable) ReportError(strFolder, "cannot read the folder");
     bool bAllDone = unreadable.empty();
     for (const FoundFile& found : files)

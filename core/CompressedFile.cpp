@@ -330,6 +330,8 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     platform::UnfinishedFile target;
     if (!bFolder || !target.Create(*pFolder, platform::MaxPath())) return Fail(kFailTargetUnwritable);
     const int64_t nCopied = CopyInto(source, target.Data());
+    // Never readable by more than the source: failing that, it stays its owner's alone.
+    target.Data().CopyPermissions(source);
     source.Close();
     const Failure eData = DataFailure(nCopied);
     const bool bUsable = nCopied >= 0 || (eDamaged == kSalvageDamaged &&

@@ -15,10 +15,10 @@ namespace platform {
 
 namespace {
 
-int OpenRetrying(const char* pszPath, int nFlags, int fdFolder = AT_FDCWD) {
+int OpenRetrying(const char* pszPath, int nFlags, int fdFolder = AT_FDCWD, mode_t nMode = 0666) {
     int fd;
     do {
-        fd = ::openat(fdFolder, pszPath, nFlags | O_CLOEXEC, 0666);
+        fd = ::openat(fdFolder, pszPath, nFlags | O_CLOEXEC, nMode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -35,6 +35,20 @@ void ToTimes(const FileTime& t, struct timespec times[2]) {
     times[0].tv_nsec = UTIME_OMIT;
     times[1].tv_sec = static_cast<time_t>(t.nHigh);
     times[1].tv_nsec = static_cast<long>(t.nLow);
+}
+
+// An unfinished file is its owner's alone until it takes its source's permissions.
+constexpr mode_t kUnfinishedMode = 0600;
+
+// The write permissions that the process's file-creation mask takes away. The mask
+// can only be read by setting it, so it is read once and put back at once.
+mode_t MaskedWrites() {
+    static const mode_t s_nMasked = [] {
+        const mode_t nMask = ::umask(0);
+        ::umask(nMask);
+        return nMask & 0222;
+    }();
+    return s_nMasked;
 }
 
 // True when the entry of the folder is the open file fd itself, not a link to it.
@@ -138,7 +152,7 @@ bool File::CreateNew(const char* pszPath) {
 
 bool File::CreateUnnamed(const Folder& folder) {
     Close();
-    m_fd = OpenRetrying(".", O_WRONLY | O_TMPFILE, folder.m_nHandle);
+    m_fd = OpenRetrying(".", O_WRONLY | O_TMPFILE, folder.m_nHandle, kUnfinishedMode);
     // It gets its name through /proc; where that is missing it could never have one.
     if (IsOpen() && ::access(ProcPath(m_fd).c_str(), F_OK) != 0) Close();
     return IsOpen();
@@ -146,7 +160,7 @@ bool File::CreateUnnamed(const Folder& folder) {
 
 bool File::CreateNewIn(const Folder& folder, const char* pszName) {
     Close();
-    m_fd = OpenRetrying(pszName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, folder.m_nHandle);
+    m_fd = OpenRetrying(pszName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, folder.m_nHandle, kUnfinishedMode);
     return IsOpen();
 }
 
@@ -209,6 +223,12 @@ bool File::SetWriteTime(const FileTime& time) {
 }
 
 bool File::IsAt(const char* pszPath) { return IsOpen() && Names(AT_FDCWD, pszPath, m_fd); }
+
+bool File::CopyPermissions(File& source) {
+    struct stat st;
+    return IsOpen() && source.IsOpen() && ::fstat(source.m_fd, &st) == 0 &&
+           ::fchmod(m_fd, st.st_mode & 0777 & ~MaskedWrites()) == 0;
+}
 
 bool File::IsIn(const Folder& folder, const char* pszName) { return IsOpen() && Names(folder.m_nHandle, pszName, m_fd); }
 

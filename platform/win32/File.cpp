@@ -225,6 +225,8 @@ bool File::IsAt(const char* pszPath) {
     return bSame;
 }
 
+bool File::CopyPermissions(File&) { return IsOpen(); }
+
 bool FileExists(const char* pszPath) {
     return GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES;
 }

@@ -35,6 +35,46 @@ protected:
     TestFolder dir;
 };
 
+// Inside a tree nothing is followed out of it; a file named by the user may be a link.
+// Every output has its source's permissions, less the mask's write bits.
+TEST_F(HostileFileSystem, TreesKeepToThemselvesAndOutputsKeepTheirSourcesPermissions) {
+    MakeFolders("tree/sub");
+    MakeFolders("secret/folder");
+    Compress("secret/id.tx_", "private");
+    Compress("secret/folder/o.tx_", "outside");
+    Compress("tree/open.tx_", "open");
+    Compress("tree/sub/run.ex_", "run");
+    ASSERT_EQ(::symlink("../secret/id.tx_", (dir / "tree/key.tx_").c_str()), 0);
+    ASSERT_EQ(::symlink("../../secret/folder", (dir / "tree/sub/away").c_str()), 0);
+    ASSERT_EQ(::symlink("../secret/id.tx_", (dir / "tree/plain.txt").c_str()), 0);  // no compressed name: not told
+    const mode_t nMask = ::umask(022);
+    struct Case {
+        std::string strSource, strOutput;
+        mode_t nMode, nOutputMode;
+    } const aCases[] = {
+        {"secret/id.tx_", "secret/id.txt", 0600, 0600},
+        {"secret/id.tx_", "tree/key.txt", 0600, 0600},  // through the link named
+        {"tree/open.tx_", "tree/open.txt", 0666, 0644},
+        {"tree/sub/run.ex_", "tree/sub/run.exe", 0750, 0750},
+    };
+    for (const Case& c : aCases) ASSERT_EQ(::chmod((dir / c.strSource).c_str(), c.nMode), 0);
+    ToolResult r = Run({"-R", "tree"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strErr,
+              "zorvane-expand: tree/key.tx_: skipped: a symbolic link\n"
+              "zorvane-expand: tree/sub/away: skipped: a symbolic link\n");
+    EXPECT_EQ(dir.List("tree") + "," + dir.List("secret/folder"), "key.tx_|open.tx_|open.txt|plain.txt|sub,o.tx_");
+    r = Run({"tree/key.tx_", "secret/id.tx_"});
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(Read("tree/key.txt"), "private");
+    ::umask(nMask);
+    for (const Case& c : aCases) {
+        struct stat st;
+        ASSERT_EQ(::stat((dir / c.strOutput).c_str(), &st), 0) << c.strOutput;
+        EXPECT_EQ(st.st_mode & 07777, c.nOutputMode) << c.strOutput;
+    }
+}
+
 // Natively a path is as long as the system takes, not the Windows program's 259 bytes.
 TEST_F(HostileFileSystem, LongPathsAndExtensionsExpand) {
     const std::string strDeep = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(50, 'c');
