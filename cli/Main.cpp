@@ -33,6 +33,7 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailSourceUnreadable: return "cannot open the file";
     case CCompressedFile::kFailTargetUnwritable: return "cannot create the output file";
     case CCompressedFile::kFailTruncated: return DataStateReason(DataState::kTruncated);
+    case CCompressedFile::kFailReadError: return DataStateReason(DataState::kReadError);
     case CCompressedFile::kFailCorrupt: return DataStateReason(DataState::kCorrupt);
     case CCompressedFile::kFailUnknownMethod: return DataStateReason(DataState::kUnknownMethod);
     case CCompressedFile::kFailWrite: return "write failed (disk full?)";
@@ -217,13 +218,20 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
         return false;
     }
     std::string strName;
-    switch (file.LastFailure()) {
+    const CCompressedFile::Failure eFailure = file.LastFailure();
+    switch (eFailure) {
     case CCompressedFile::kFailTargetExists:
         file.OutputName(strPrefix.c_str(), &strName);
-        ReportError(file.m_szPath, ShownName(strName) + " exists; not replaced");
+        ReportError(file.m_szPath, ShownName(strName) + " exists; not replaced" +
+                                       (m_o.bSalvage ? " (--salvage never replaces a file)" : ""));
         break;
     case CCompressedFile::kFailSourceUnreadable: ReportError(file.m_szPath, CannotOpen(file.m_szPath)); break;
-    default: ReportError(file.m_szPath, Reason(file.LastFailure())); break;
+    case CCompressedFile::kFailTruncated:
+    case CCompressedFile::kFailCorrupt:
+    case CCompressedFile::kFailReadError:
+        ReportError(file.m_szPath, std::string(Reason(eFailure)) + (m_o.bSalvage ? "; nothing to salvage" : ""));
+        break;
+    default: ReportError(file.m_szPath, Reason(eFailure)); break;
     }
     return false;
 }

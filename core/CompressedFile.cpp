@@ -74,10 +74,11 @@ uint64_t RecordedSize(platform::File& file, int64_t nFileSize) {
                                                       : CCompressedFile::kSizeNotRecorded;
 }
 
-// The failure of an expansion whose copy gave nCopied (bytes, or an LZ error).
-CCompressedFile::Failure DataFailure(int64_t nCopied) {
+// The failure of an expansion whose copy gave nCopied (bytes, or an LZ error);
+// bReadFailed when the source itself could not be read.
+CCompressedFile::Failure DataFailure(int64_t nCopied, bool bReadFailed) {
     switch (nCopied) {
-    case LZ_ERROR_READ: return CCompressedFile::kFailTruncated;
+    case LZ_ERROR_READ: return bReadFailed ? CCompressedFile::kFailReadError : CCompressedFile::kFailTruncated;
     case LZ_ERROR_CORRUPT: return CCompressedFile::kFailCorrupt;
     case LZ_ERROR_UNKNOWNALG: return CCompressedFile::kFailUnknownMethod;
     case LZ_ERROR_WRITE: return CCompressedFile::kFailWrite;
@@ -128,8 +129,9 @@ bool LiesDirectlyIn(const std::string& strName, const std::string& strFolder) {
 }
 
 // Writes the expanded form of the source into the target and gives the target the
-// source's last-write time; the bytes written or a negative LZ_ERROR_ value.
-int64_t CopyInto(platform::File& source, platform::File& target) {
+// source's last-write time; the bytes written or a negative LZ_ERROR_ value, and
+// whether the source itself could not be read.
+int64_t CopyInto(platform::File& source, platform::File& target, bool* pReadFailed) {
     lz::FileSource in(source);
     lz::FileSink out(target);
     const int64_t nResult = lz::ExpandStream(in, out);
@@ -137,6 +139,7 @@ int64_t CopyInto(platform::File& source, platform::File& target) {
         platform::FileTime t;
         if (source.GetWriteTime(&t)) target.SetWriteTime(t);
     }
+    *pReadFailed = in.Failed();
     return nResult;
 }
 
@@ -316,8 +319,10 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     const bool bFolder = pFolder || own.Open(strName.substr(0, nLeaf));
     if (!pFolder) pFolder = &own;
     // Saves the work; what keeps the target is the move at the end, which never replaces.
-    // A name is taken by whatever has it, a link that leads nowhere included.
-    const bool bKeep = eExisting == kKeepExisting;
+    // A name is taken by whatever has it, a link that leads nowhere included. What a
+    // damaged source yields is worth less than any file it would replace.
+    const bool bSalvage = eDamaged == kSalvageDamaged;
+    const bool bKeep = eExisting == kKeepExisting || bSalvage;
     platform::PathKind eKind;
     if (bFolder && bKeep && pFolder->GetKind(pszLeaf, &eKind)) return Fail(kFailTargetExists);
     // Replacing would succeed natively and fail on Windows; both refuse it alike.
@@ -329,13 +334,14 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
 
     platform::UnfinishedFile target;
     if (!bFolder || !target.Create(*pFolder, platform::MaxPath())) return Fail(kFailTargetUnwritable);
-    const int64_t nCopied = CopyInto(source, target.Data());
+    bool bReadFailed = false;
+    const int64_t nCopied = CopyInto(source, target.Data(), &bReadFailed);
     // Never readable by more than the source: failing that, it stays its owner's alone.
     target.Data().CopyPermissions(source);
     source.Close();
-    const Failure eData = DataFailure(nCopied);
-    const bool bUsable = nCopied >= 0 || (eDamaged == kSalvageDamaged &&
-                                          (nCopied == LZ_ERROR_READ || nCopied == LZ_ERROR_CORRUPT));
+    const Failure eData = DataFailure(nCopied, bReadFailed);
+    const bool bUsable = nCopied >= 0 || (bSalvage && (nCopied == LZ_ERROR_READ || nCopied == LZ_ERROR_CORRUPT) &&
+                                          target.Data().Size() > 0);
     if (!bUsable) {
         target.Drop();
         return Fail(eData);

@@ -31,9 +31,10 @@ public:
         kFailWrite,           // writing the expanded data failed (disk full)
         kFailTargetReadOnly,  // the output file exists and is read-only
         kFailTargetExists,    // the output file exists and was to be kept
-        kFailTruncated,       // the data ends early, or the file cannot be read to its end
+        kFailTruncated,       // the data ends early
         kFailUnknownMethod,   // a compression method that cannot be expanded
         kFailLeavesFolder,    // the output name leads out of the folder meant for it
+        kFailReadError,       // the source could not be read to its end
     };
 
     // What became of the extension a KWAJ header records.
@@ -81,9 +82,11 @@ public:
     // an existing target is then left as it was and m_szOutputPath is empty.
     // With kKeepExisting an existing target is never replaced, not even by one
     // that appears while the data is expanded (kFailTargetExists).
-    // With kSalvageDamaged a truncated or corrupt source still gives a file of what
-    // its data yields: Expand then returns false with kFailTruncated or kFailCorrupt,
-    // and m_szOutputPath names the file written.
+    // With kSalvageDamaged a truncated, corrupt or unreadable source still gives a file
+    // of what its data yields: Expand then returns false with kFailTruncated,
+    // kFailCorrupt or kFailReadError, and m_szOutputPath names the file written. A
+    // salvage never replaces an existing file (as kKeepExisting), and a source that
+    // yields no byte at all gives no file.
     // pFolder is the output's folder (the prefix's, or the source's for an empty prefix)
     // when the caller holds it open already; otherwise it is opened here, once.
     bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting, Damaged eDamaged = kRefuseDamaged,

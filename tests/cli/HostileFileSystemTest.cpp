@@ -3,6 +3,7 @@
 // made to look like the tool's own lines.
 #include "tests/cli/ToolHarness.h"
 #include "tests/platform/TestFolder.h"
+#include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,37 @@ TEST_F(HostileFileSystem, TreesKeepToThemselvesAndOutputsKeepTheirSourcesPermiss
         struct stat st;
         ASSERT_EQ(::stat((dir / c.strOutput).c_str(), &st), 0) << c.strOutput;
         EXPECT_EQ(st.st_mode & 07777, c.nOutputMode) << c.strOutput;
+    }
+}
+
+// A salvage writes only what it recovers, and never over another file.
+TEST_F(HostileFileSystem, ASalvageNeverReplacesAFileNorWritesNothing) {
+    KwajOptions o;
+    o.nFlags = kKwajLength | kKwajExt;
+    o.strExt = "TXT";
+    struct Case {
+        std::string strFile, strBytes;  // no bytes: a link to what the system cannot read
+        std::string strOutput, strErr;
+    } const aCases[] = {
+        {"README.TX_", SzddHeader(5000), "README.txt",
+         "truncated: the data ends before its expanded length; nothing to salvage"},
+        {"kwaj.tx_", KwajHeader(0, o).substr(0, 20), "kwaj.txt", "corrupt data; nothing to salvage"},
+        {"mem.tx_", "", "mem.txt", "read error; nothing to salvage"},
+    };
+    ASSERT_EQ(::symlink("/proc/self/mem", (dir / "mem.tx_").c_str()), 0);
+    for (const Case& c : aCases) {
+        if (!c.strBytes.empty()) {
+            ASSERT_TRUE(SzddWriteFile(dir / c.strFile, c.strBytes));
+        }
+        ToolResult r = Run({"--salvage", c.strFile});
+        EXPECT_EQ(r.nStatus, 1);
+        EXPECT_EQ(r.strErr, "zorvane-expand: " + c.strFile + ": " + c.strErr + "\n");
+        EXPECT_EQ(Read(c.strOutput), "<missing>");
+        ASSERT_TRUE(SzddWriteFile(dir / c.strOutput, "good"));
+        r = Run({"--salvage", c.strFile});
+        EXPECT_EQ(r.strErr, "zorvane-expand: " + c.strFile + ": " + c.strOutput +
+                                " exists; not replaced (--salvage never replaces a file)\n");
+        EXPECT_EQ(Read(c.strOutput), "good");
     }
 }
 
