@@ -113,7 +113,7 @@ CCompressedFile::Recorded TakeRecordedExtension(platform::File& file, char (&szE
     if (!IsSafeHeaderName(header.szExt)) return CCompressedFile::kRecordedRefused;
     static_assert(sizeof header.szExt <= CCompressedFile::kMaxExt, "a recorded extension fits the entry");
     std::memcpy(szExt, header.szExt, sizeof header.szExt);
-    mbcs::LowerCase(szExt);
+    LowerHeaderName(szExt);
     return CCompressedFile::kRecordedTaken;
 }
 

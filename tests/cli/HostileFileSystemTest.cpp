@@ -107,6 +107,41 @@ TEST_F(HostileFileSystem, ASalvageNeverReplacesAFileNorWritesNothing) {
     }
 }
 
+// Each failure says what happened: a link at the output name is the name's, and is
+// what gets replaced; a file that cannot be read is not a truncated one; a recorded
+// code page 932 extension keeps its characters.
+TEST_F(HostileFileSystem, ReasonsAndNamesSayWhatIsThere) {
+    TestFolder other;
+    ASSERT_TRUE(SzddWriteFile(other / "locked.txt", "locked"));
+    ASSERT_EQ(::chmod((other / "locked.txt").c_str(), 0444), 0);
+    Compress("dangling.tx_", "new");
+    Compress("locked.tx_", "new");
+    ASSERT_EQ(::symlink("nowhere", (dir / "dangling.txt").c_str()), 0);
+    ASSERT_EQ(::symlink((other / "locked.txt").c_str(), (dir / "locked.txt").c_str()), 0);
+    ASSERT_EQ(::symlink("/proc/self/mem", (dir / "mem.ex_").c_str()), 0);
+    KwajOptions o;
+    o.nFlags = kKwajLength | kKwajExt;
+    o.strExt = "\x83\x41";  // a katakana whose second byte is an 'A'
+    ASSERT_TRUE(SzddWriteFile(dir / "kana.kw_", KwajCompress("kana", 0, o)));
+    struct Case {
+        std::vector<std::string> args;
+        std::string strOut, strErr;
+    } const aCases[] = {
+        {{"-n", "dangling.tx_"}, "", "zorvane-expand: dangling.tx_: dangling.txt exists; not replaced\n"},
+        {{"locked.tx_"}, "locked.tx_ -> locked.txt\n", ""},
+        {{"mem.ex_"}, "", "zorvane-expand: mem.ex_: read error\n"},
+        {{"kana.kw_"}, "kana.kw_ -> kana.\x83\x41\n", ""},
+    };
+    for (const Case& c : aCases) {
+        ToolResult r = Run(c.args);
+        EXPECT_EQ(r.strOut, c.strOut);
+        EXPECT_EQ(r.strErr, c.strErr);
+    }
+    std::string strLocked;
+    EXPECT_TRUE(SzddReadFile(other / "locked.txt", &strLocked) && strLocked == "locked");
+    EXPECT_EQ(Read("locked.txt") + Read("kana.\x83\x41"), "newkana");
+}
+
 // Natively a path is as long as the system takes, not the Windows program's 259 bytes.
 TEST_F(HostileFileSystem, LongPathsAndExtensionsExpand) {
     const std::string strDeep = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(50, 'c');
