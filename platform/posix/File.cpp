@@ -71,7 +71,17 @@ struct RemovalSlot {
     char szName[NAME_MAX + 1];
 };
 RemovalSlot g_aRemovals[8];
-const int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM, SIGXFSZ};
+
+// The signals whose default action ends the program (with a core dump or without), the
+// real-time ones included; SIGKILL cannot be caught.
+bool EndsTheProgram(int nSignal) {
+    static const int kEnding[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,
+                                  SIGUSR1, SIGSEGV, SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU,
+                                  SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS};
+    for (int nEnding : kEnding)
+        if (nSignal == nEnding) return true;
+    return nSignal >= SIGRTMIN && nSignal <= SIGRTMAX;
+}
 
 extern "C" void RemoveAndEnd(int nSignal) {
     for (RemovalSlot& slot : g_aRemovals)
@@ -88,15 +98,14 @@ extern "C" void RemoveAndEnd(int nSignal) {
 // Only where the signal has its default action: one the program ignores or handles
 // itself keeps its way. Looked at each time: one may have been set back meanwhile.
 void InstallRemovalHandlers() {
-    for (int nSignal : kEndingSignals) {
+    for (int nSignal = 1; nSignal < NSIG; ++nSignal) {
         struct sigaction current;
-        if (::sigaction(nSignal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
-            current.sa_handler != SIG_DFL)
+        if (!EndsTheProgram(nSignal) || ::sigaction(nSignal, nullptr, &current) != 0 ||
+            (current.sa_flags & SA_SIGINFO) || current.sa_handler != SIG_DFL)
             continue;
         struct sigaction action = {};
         action.sa_handler = RemoveAndEnd;
-        sigemptyset(&action.sa_mask);
-        for (int nOther : kEndingSignals) sigaddset(&action.sa_mask, nOther);
+        sigfillset(&action.sa_mask);  // no other signal ends it halfway through
         ::sigaction(nSignal, &action, nullptr);
     }
 }
