@@ -16,6 +16,9 @@ bool CCountingSink::Write(const uint8_t* pBuffer, size_t nBytes) {
 bool DecodeFile(const char* pszPath, CCountingSink& sink, DecodeResult* pResult) {
     platform::File file;
     if (!file.OpenRead(pszPath)) return false;
+    // Appended to while it is read, the file would grow until the disk is full.
+    pResult->bInputIsOutput = sink.ToStdout() && file.IsStandardOutput();
+    if (pResult->bInputIsOutput) return true;
     lz::FileSource source(file);
     uint8_t abSignature[lz::kSignatureSize];
     const int64_t nGot = source.Read(abSignature, sizeof abSignature);

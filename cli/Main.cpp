@@ -276,6 +276,10 @@ bool CExpandRun::WriteToStdout(CCompressedFile& file) {
         ReportError(file.m_szPath, CannotOpen(file.m_szPath));
         return false;
     }
+    if (result.bInputIsOutput) {
+        ReportError(file.m_szPath, "input file is output file");
+        return false;
+    }
     if (result.nResult >= 0) return true;
     if (result.nResult == LZ_ERROR_WRITE)
         ReportError(file.m_szPath, "cannot write to standard output: " + platform::ErrorText(sink.WriteError()));

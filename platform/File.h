@@ -48,6 +48,10 @@ public:
     bool SetWriteTime(const FileTime& time);
     // True while pszPath still names this open file, and not something put in its place.
     bool IsAt(const char* pszPath);
+    // True when the program's standard output writes to this very file (natively the
+    // same device and inode; on Windows NT the same file index; the 95/98/ME family
+    // has no dependable index, so there it is never told).
+    bool IsStandardOutput();
     // Natively: gives this file the permissions of source, less the write permissions
     // that the file-creation mask takes away, never more than source has. A Windows
     // file takes its access from its folder: nothing changes there.

@@ -233,6 +233,12 @@ bool File::SetWriteTime(const FileTime& time) {
 
 bool File::IsAt(const char* pszPath) { return IsOpen() && Names(AT_FDCWD, pszPath, m_fd); }
 
+bool File::IsStandardOutput() {
+    struct stat mine, out;
+    return IsOpen() && ::fstat(m_fd, &mine) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && mine.st_dev == out.st_dev &&
+           mine.st_ino == out.st_ino;
+}
+
 bool File::CopyPermissions(File& source) {
     struct stat st;
     return IsOpen() && source.IsOpen() && ::fstat(source.m_fd, &st) == 0 &&

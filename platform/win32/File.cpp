@@ -227,6 +227,12 @@ bool File::IsAt(const char* pszPath) {
 
 bool File::CopyPermissions(File&) { return IsOpen(); }
 
+bool File::IsStandardOutput() {
+    const HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    return IsOpen() && hOut && hOut != INVALID_HANDLE_VALUE && GetFileType(hOut) == FILE_TYPE_DISK &&
+           !FileSystemCalls().IsWin9x() && SameIndex(Handle(m_hFile), hOut);
+}
+
 bool FileExists(const char* pszPath) {
     return GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES;
 }

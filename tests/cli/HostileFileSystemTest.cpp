@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -140,6 +141,36 @@ TEST_F(HostileFileSystem, ReasonsAndNamesSayWhatIsThere) {
     std::string strLocked;
     EXPECT_TRUE(SzddReadFile(other / "locked.txt", &strLocked) && strLocked == "locked");
     EXPECT_EQ(Read("locked.txt") + Read("kana.\x83\x41"), "newkana");
+}
+
+// "-c FILE >> FILE" would read what it appends until the disk is full: it is refused,
+// by any name of the file. A bounded file size keeps a tool that does not refuse from
+// filling the disk.
+TEST_F(HostileFileSystem, StandardOutputThatIsTheInputIsRefused) {
+    const std::string strPlain(200 << 10, 'p');
+    KwajOptions noLength;
+    noLength.nFlags = 0;
+    ASSERT_TRUE(SzddWriteFile(dir / "plain.tx_", strPlain));
+    ASSERT_TRUE(SzddWriteFile(dir / "stored.tx_", KwajCompress(strPlain, 0, noLength)));
+    ASSERT_EQ(::link((dir / "plain.tx_").c_str(), (dir / "linked.tx_").c_str()), 0);
+    struct rlimit limit;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit bounded = {64 << 20, limit.rlim_max};
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &bounded), 0);
+    struct Case {
+        std::string strInput, strOutput;
+    } const aCases[] = {{"plain.tx_", "plain.tx_"}, {"stored.tx_", "stored.tx_"}, {"plain.tx_", "linked.tx_"}};
+    for (const Case& c : aCases) {
+        const std::string strBefore = Read(c.strOutput);
+        ToolResult r = RunToolAppending(dir.Path(), {"-c", c.strInput}, dir / c.strOutput);
+        EXPECT_EQ(r.nStatus, 1) << c.strOutput;
+        EXPECT_EQ(r.strErr, "zorvane-expand: " + c.strInput + ": input file is output file\n");
+        EXPECT_TRUE(Read(c.strOutput) == strBefore) << c.strOutput;
+    }
+    ToolResult r = RunToolAppending(dir.Path(), {"-c", "plain.tx_"}, dir / "copy.txt");
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_TRUE(Read("copy.txt") == strPlain);
 }
 
 // Natively a path is as long as the system takes, not the Windows program's 259 bytes.

@@ -84,9 +84,9 @@ pid_t Spawn(const std::string& strFolder, const std::vector<std::string>& args, 
     return pid;
 }
 
-}  // namespace
-
-ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal) {
+// pszAppendTo: the file that standard output is appended to instead of the pipe.
+ToolResult Run(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal,
+               const char* pszAppendTo) {
     ToolResult result{-1, std::string(), std::string()};
     int aOut[2], aErr[2];
     if (::pipe2(aOut, O_CLOEXEC) != 0) return result;
@@ -104,6 +104,7 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     ::posix_spawn_file_actions_adddup2(&actions, aOut[1], 1);
     ::posix_spawn_file_actions_adddup2(&actions, aErr[1], 2);
+    if (pszAppendTo) ::posix_spawn_file_actions_addopen(&actions, 1, pszAppendTo, O_WRONLY | O_APPEND | O_CREAT, 0666);
     if (eTerminal != Terminal::kNone)
         ::posix_spawn_file_actions_addopen(&actions, eTerminal == Terminal::kStdout ? 1 : 2, strTerminal.c_str(),
                                            O_RDWR | O_NOCTTY, 0);
@@ -131,6 +132,17 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
     }
     result.nStatus = WIFEXITED(nStatus) ? WEXITSTATUS(nStatus) : -1;
     return result;
+}
+
+}  // namespace
+
+ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal) {
+    return Run(strFolder, args, eTerminal, nullptr);
+}
+
+ToolResult RunToolAppending(const std::string& strFolder, const std::vector<std::string>& args,
+                            const std::string& strOutput) {
+    return Run(strFolder, args, Terminal::kNone, strOutput.c_str());
 }
 
 int StartTool(const std::string& strFolder, const std::vector<std::string>& args) {

@@ -17,6 +17,10 @@ enum class Terminal { kNone, kStdout, kStderr };
 // that eTerminal names is a pseudo-terminal (its "\n" arrive as "\r\n").
 ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args,
                    Terminal eTerminal = Terminal::kNone);
+// RunTool with standard output appended to the file strOutput ("tool >> FILE");
+// strOut stays empty.
+ToolResult RunToolAppending(const std::string& strFolder, const std::vector<std::string>& args,
+                            const std::string& strOutput);
 
 // Starts the tool in strFolder with args and returns at once; its standard streams
 // are /dev/null and its signals have their default actions. -1 when it cannot start.
