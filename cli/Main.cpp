@@ -80,6 +80,12 @@ uint64_t RecordedExpandedSize(const CCompressedFile& file) {
     return nExpanded == CCompressedFile::kSizeNotRecorded ? 0 : nExpanded;
 }
 
+// How a result line tells that the replaced file's old copy stays (on Windows 95/98/ME,
+// while it is open elsewhere); it is tried once more when the run ends.
+std::string OldCopyNote(const std::string& strOldCopy) {
+    return strOldCopy.empty() ? std::string() : " (the old file stays as " + ShownName(strOldCopy) + " while in use)";
+}
+
 // A progress line for a file that expands to nTotal bytes, when it wants one.
 std::unique_ptr<CProgressLine> ProgressFor(const std::string& strPath, uint64_t nTotal, bool bQuiet,
                                            std::function<uint64_t()> sample) {
@@ -120,6 +126,9 @@ int CExpandRun::Go() {
     }
     bool bAllDone = true;
     for (const std::string& strArg : m_o.files) bAllDone = TakeArgument(strArg) && bAllDone;
+    // The expansions were done all the same: what stays is told, and is no failure.
+    for (const std::string& strPath : platform::RemoveOldCopies())
+        ReportError(strPath, "the old copy of a replaced file is still in use; delete it later");
     return bAllDone ? 0 : 1;
 }
 
@@ -210,8 +219,9 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
     if (bDone || bSalvaged) {
         if (!m_o.bQuiet)
-            std::printf("%s -> %s%s%s\n", ShownName(file.m_szPath).c_str(), ShownName(file.m_szOutputPath).c_str(),
-                        NameNote(eRule, file.RecordedExtension()).c_str(), bSalvaged ? " (damaged)" : "");
+            std::printf("%s -> %s%s%s%s\n", ShownName(file.m_szPath).c_str(), ShownName(file.m_szOutputPath).c_str(),
+                        NameNote(eRule, file.RecordedExtension()).c_str(), bSalvaged ? " (damaged)" : "",
+                        OldCopyNote(file.OldCopy()).c_str());
         if (bDone) return true;
         ReportError(file.m_szPath,
                     std::string("damaged, written as far as its data goes: ") + Reason(file.LastFailure()));

@@ -256,6 +256,7 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
 bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting, Damaged eDamaged,
                              const platform::Folder* pFolder) {
     m_eFailure = kFailNone;
+    m_strOldCopy.clear();
     std::string strName;
     bool bWritten = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting, eDamaged, pFolder);
     // Only a file this expansion wrote is ever named here.
@@ -348,6 +349,7 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     }
     if (!target.Name(pszLeaf, !bKeep))
         return Fail(bKeep && pFolder->GetKind(pszLeaf, &eKind) ? kFailTargetExists : kFailTargetUnwritable);
+    m_strOldCopy = target.OldCopy();
     m_eFailure = eData;
     return true;
 }

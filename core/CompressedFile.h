@@ -95,6 +95,10 @@ public:
     // whole path when it has no '.'.
     const char* CompressedExtension() const;
     Failure LastFailure() const { return m_eFailure; }
+    // Where the file that the last expansion replaced still stays, when it could not be
+    // deleted (Windows 95/98/ME, a file open elsewhere; see platform::FileReplace);
+    // empty otherwise.
+    const std::string& OldCopy() const { return m_strOldCopy; }
     // Whether the last header read found a recorded extension, and took or refused it
     // (one that could not stand in a file name).
     Recorded RecordedExtension() const { return m_eRecorded; }
@@ -110,6 +114,7 @@ public:
 private:
     Failure m_eFailure = kFailNone;
     Recorded m_eRecorded = kNoneRecorded;
+    std::string m_strOldCopy;
 
     bool Fail(Failure eFailure) {
         m_eFailure = eFailure;

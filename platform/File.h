@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -97,6 +98,9 @@ public:
     // dropped, when it cannot: the name is taken, a folder has it, or something else
     // took the file's temporary name meanwhile.
     bool Name(const char* pszName, bool bReplace);
+    // After Name: the path of the replaced file's old copy where it could not be
+    // deleted (see FileReplace); empty otherwise.
+    const std::string& OldCopy() const { return m_strOldCopy; }
     // Drops the file; a temporary name is removed unless something else has it now.
     void Drop();
 
@@ -109,6 +113,7 @@ private:
     const Folder* m_pFolder = nullptr;  // borrowed from Create's caller
     size_t m_nMaxPath = 0;
     std::string m_strTemporary;  // its temporary name in the folder; empty while it has none
+    std::string m_strOldCopy;
     int m_nRemovalSlot = -1;     // natively: where the signal handler finds that name
 };
 
@@ -119,8 +124,13 @@ void ForceTemporaryNames(bool bForce);
 bool FileExists(const char* pszPath);
 bool FileRemove(const char* pszPath);
 // Moves a file onto another name, replacing a file that has that name; never a
-// folder, which stays as it is.
-bool FileReplace(const char* pszFrom, const char* pszTo);
+// folder, which stays as it is. Where the old file must step aside first (Windows
+// 95/98/ME) and then cannot be deleted (it is open elsewhere), *pOldCopy (may be
+// null) gets the name it stays under until RemoveOldCopies; otherwise it is emptied.
+bool FileReplace(const char* pszFrom, const char* pszTo, std::string* pOldCopy = nullptr);
+// Tries once more to delete the old copies that replacing left behind so far; the
+// names of those that still stay. Natively there are never any.
+std::vector<std::string> RemoveOldCopies();
 // Moves a file onto a new name; fails, leaving both as they are, when a file of
 // that name exists, even one that appears meanwhile.
 bool FileMoveNew(const char* pszFrom, const char* pszTo);

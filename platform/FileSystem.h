@@ -68,8 +68,8 @@ public:
     bool IsReadOnly(const char* pszName) const;
     bool Remove(const char* pszName) const;
     // Moves a file onto another name in the folder, replacing a file of that name but
-    // never a folder.
-    bool Replace(const char* pszFrom, const char* pszTo) const;
+    // never a folder. See FileReplace for *pOldCopy.
+    bool Replace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) const;
     // Moves a file onto a new name in the folder; fails when that name is taken, even
     // by one that appears meanwhile.
     bool MoveNew(const char* pszFrom, const char* pszTo) const;

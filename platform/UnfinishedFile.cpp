@@ -41,6 +41,7 @@ bool UnfinishedFile::TakeTemporaryName(bool bByLink) {
 }
 
 bool UnfinishedFile::Name(const char* pszName, bool bReplace) {
+    m_strOldCopy.clear();
     if (!m_file.IsOpen()) return false;
     if (!m_strTemporary.empty()) return NameNamed(pszName, bReplace);
     // Without a name: its first one is the real one where nothing has it yet. Replacing
@@ -64,7 +65,7 @@ bool UnfinishedFile::NameNamed(const char* pszName, bool bReplace) {
     }
     const char* pszTemporary = m_strTemporary.c_str();
     const bool bNamed =
-        bReplace ? m_pFolder->Replace(pszTemporary, pszName) : m_pFolder->MoveNew(pszTemporary, pszName);
+        bReplace ? m_pFolder->Replace(pszTemporary, pszName, &m_strOldCopy) : m_pFolder->MoveNew(pszTemporary, pszName);
     if (!bNamed) m_pFolder->Remove(pszTemporary);
     ForgetName();
     return bNamed;

@@ -256,9 +256,12 @@ bool FileRemove(const char* pszPath) {
     return ::unlink(pszPath) == 0;
 }
 
-bool FileReplace(const char* pszFrom, const char* pszTo) {
+bool FileReplace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) {
+    if (pOldCopy) pOldCopy->clear();
     return ::rename(pszFrom, pszTo) == 0;
 }
+
+std::vector<std::string> RemoveOldCopies() { return std::vector<std::string>(); }
 
 bool FileMoveNew(const char* pszFrom, const char* pszTo) {
     if (::renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, RENAME_NOREPLACE) == 0) return true;

@@ -101,7 +101,8 @@ bool Folder::IsReadOnly(const char* pszName) const {
 
 bool Folder::Remove(const char* pszName) const { return ::unlinkat(m_nHandle, pszName, 0) == 0; }
 
-bool Folder::Replace(const char* pszFrom, const char* pszTo) const {
+bool Folder::Replace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) const {
+    if (pOldCopy) pOldCopy->clear();
     return ::renameat(m_nHandle, pszFrom, m_nHandle, pszTo) == 0;
 }
 

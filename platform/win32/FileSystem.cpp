@@ -140,8 +140,8 @@ bool Folder::IsReadOnly(const char* pszName) const { return FileIsReadOnly((m_st
 
 bool Folder::Remove(const char* pszName) const { return FileRemove((m_strPrefix + pszName).c_str()); }
 
-bool Folder::Replace(const char* pszFrom, const char* pszTo) const {
-    return FileReplace((m_strPrefix + pszFrom).c_str(), (m_strPrefix + pszTo).c_str());
+bool Folder::Replace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) const {
+    return FileReplace((m_strPrefix + pszFrom).c_str(), (m_strPrefix + pszTo).c_str(), pOldCopy);
 }
 
 bool Folder::MoveNew(const char* pszFrom, const char* pszTo) const {
