@@ -20,6 +20,9 @@ ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 ol
 # The window tests that move the real pointer (GoogleTest filter): Wine's own pointer
 # moves inside a virtual desktop now and then undo theirs, so they run outside one.
 ZV_POINTER_TESTS='FlatButtonHoverTest.*:DragOutDragTest.*:MainDlgTest.DoubleClickedButtonsRunTheirCommandOnce'
+# The window and end-to-end tests of the English interface, which run under an English
+# locale (code page 1252) and only there (a GoogleTest filter).
+ZV_ENGLISH_TESTS='English*:*/English*'
 
 zv_log() { printf '%s\n' "$*" >&2; }
 zv_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -59,23 +62,35 @@ zv_install_packages() {
     apt-get install -y -q "${missing[@]}" </dev/null
 }
 
-# Generates the Japanese UTF-8 locale (code page 932 under Wine) when it is missing, then
-# starts the script again: a running shell does not see a locale added after its start
-# (the C library keeps what it read of the locales then), and would warn each time the
-# Wine commands' locale is set.
+# Generates the Japanese and English UTF-8 locales (code pages 932 and 1252 under Wine)
+# when they are missing, then starts the script again: a running shell does not see a
+# locale added after its start (the C library keeps what it read of the locales then),
+# and would warn each time the Wine commands' locale is set.
+ZV_LOCALES=(ja_JP en_US)
+zv_has_locale() { locale -a 2>/dev/null | grep -qix "$1\.utf-\?8"; }
 zv_ensure_locale() {
-    locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' && return 0
-    [ -z "${ZV_LOCALE_MADE:-}" ] || zv_die "the ja_JP.UTF-8 locale is still missing after its generation"
+    local missing=() name listed=
+    for name in "${ZV_LOCALES[@]}"; do
+        zv_has_locale "$name" || missing+=("$name")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
+    [ -z "${ZV_LOCALE_MADE:-}" ] || zv_die "the locales ${missing[*]} (UTF-8) are still missing after their generation"
     if [ "$(id -u)" -ne 0 ]; then
-        zv_die "the ja_JP.UTF-8 locale is missing; as root run: localedef -i ja_JP -f UTF-8 ja_JP.UTF-8"
+        zv_die "the UTF-8 locales ${missing[*]} are missing; as root run: localedef -i NAME -f UTF-8 NAME.UTF-8"
     fi
-    zv_log "Generating the ja_JP.UTF-8 locale"
-    if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-        sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-        locale-gen >/dev/null
-    else
-        localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-    fi
+    zv_log "Generating the locales ${missing[*]} (UTF-8)"
+    # locale-gen makes the locales listed in /etc/locale.gen afresh and drops the others,
+    # so it runs before localedef makes those it does not list.
+    for name in "${missing[@]}"; do
+        if [ -f /etc/locale.gen ] && grep -q "^# *$name.UTF-8 UTF-8" /etc/locale.gen; then
+            sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+            listed=1
+        fi
+    done
+    [ -z "$listed" ] || locale-gen >/dev/null
+    for name in "${missing[@]}"; do
+        zv_has_locale "$name" || localedef -i "$name" -f UTF-8 "$name.UTF-8"
+    done
     export ZV_LOCALE_MADE=1
     exec "$0" "${ZV_SCRIPT_ARGS[@]}"
 }
@@ -86,11 +101,12 @@ zv_setup() {
 }
 
 # Environment of every Wine command: our own prefix (ZV_WINEPREFIX, by default build/wineprefix),
-# Japanese code page, no debug output, and no prompts for the browser and .NET runtimes
-# that the program does not need.
+# Japanese code page (another locale with ZV_WINE_LOCALE, such as en_US.UTF-8 for code page
+# 1252 and the English interface), no debug output, and no prompts for the browser and
+# .NET runtimes that the program does not need.
 zv_wine_env() {
     export WINEPREFIX=${ZV_WINEPREFIX:-$BUILD_ROOT/wineprefix}
-    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    export LANG=${ZV_WINE_LOCALE:-ja_JP.UTF-8} LC_ALL=${ZV_WINE_LOCALE:-ja_JP.UTF-8}
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 }
@@ -110,13 +126,22 @@ zv_wine_wait() {
 #   title-bar buttons. Debian's Wine looks for them in "<data folder>\..\fonts", a name
 #   that its own file lookup refuses, so without this path it finds none of them and the
 #   buttons show the letters that stand for the symbols;
-# - the types of the extension table that a program of Wine's opens.
+# - the types of the extension table that a program of Wine's opens;
+# - no fonts of the title bars, menus and status bars stored by the first start (DATA "-"
+#   deletes the value): each program then gets those of its own locale, as on a Japanese
+#   or an English Windows, instead of the Japanese ones, which show no Latin letters.
 ZV_WINE_SETTINGS='HKCU\Software\Wine\Fonts\Replacements|ＭＳ Ｐ明朝|IPAPMincho
 HKCU\Software\Wine\Fonts\Replacements|MS PMincho|IPAPMincho
 HKCU\Software\Wine\X11 Driver|Decorated|N
 HKCU\Software\Wine\Fonts|Path|Z:\usr\share\wine\fonts
 HKCR\.txt||txtfile
-HKCR\.htm||htmlfile'
+HKCR\.htm||htmlfile
+HKCU\Control Panel\Desktop\WindowMetrics|CaptionFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|SmCaptionFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|MenuFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|StatusFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|MessageFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|IconFont|-'
 
 # Makes the private Wine prefix once and applies ZV_WINE_SETTINGS to it. A copy of the
 # settings in the prefix records that they are in place, so a ready prefix costs one read.
@@ -133,6 +158,11 @@ zv_wine_prefix() {
     while IFS='|' read -r key value data; do
         local name=(/ve)
         [ -z "$value" ] || name=(/v "$value")
+        if [ "$data" = - ]; then
+            # Gone already is as good.
+            timeout 120 "$ZV_WINE64" reg delete "$key" "${name[@]}" /f </dev/null >/dev/null 2>&1 || true
+            continue
+        fi
         timeout 120 "$ZV_WINE64" reg add "$key" "${name[@]}" /t REG_SZ /d "$data" /f </dev/null >/dev/null 2>&1 ||
             zv_die "cannot set $key $value in the Wine prefix"
     done <<<"$ZV_WINE_SETTINGS"
