@@ -50,7 +50,8 @@ public:
     Folder& operator=(const Folder&) = delete;
 
     // Opens the folder at strPath (empty: the current one), through any links on its
-    // way, as whoever named it meant. False when it is no folder (LastError says why).
+    // way, as whoever named it meant. False when it is no folder (LastError says why);
+    // on Windows, where it goes by its path, that shows only when a file is made in it.
     bool Open(const std::string& strPath);
     // Opens the folder strName of parent, never through a link that has that name;
     // with bMake, makes it first when it is missing. The parent may be this folder

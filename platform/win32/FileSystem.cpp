@@ -99,15 +99,11 @@ bool MakeFolder(const char* pszPath) {
 }
 
 // The 95/98/ME family has no handle to a folder to work in: a folder goes by its path,
-// and one that is a link (a reparse point) is never opened below another.
+// and one that is a link (a reparse point) is never opened below another. A folder
+// named by its path is taken as it is named, roots and network shares alike; what
+// is not there fails when a file is made in it.
 bool Folder::Open(const std::string& strPath) {
     Close();
-    const DWORD dw = GetFileAttributesA(strPath.empty() ? "." : strPath.c_str());
-    if (dw == INVALID_FILE_ATTRIBUTES) return false;
-    if (!(dw & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetLastError(ERROR_DIRECTORY);
-        return false;
-    }
     m_nHandle = 0;
     m_strPrefix = FolderPrefix(strPath);
     return true;
