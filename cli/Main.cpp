@@ -160,7 +160,8 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
 }
 
 // strTree: the folder named for -R that the file was found in, else empty.
-bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strTree, const std::string& strRelativeFolder) {
+bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strTree,
+                          const std::string& strRelativeFolder) {
     CCompressedFile file(strPath.c_str());
     if (file.m_szPath[0] == '\0') {
         ReportError(strPath, Reason(CCompressedFile::kFailNoFile));
@@ -200,7 +201,8 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
                             const std::string& strRelativeFolder) {
     const std::string strPrefix = DestinationPrefix(m_o.strDirectory, strRelativeFolder);
     platform::Folder folder;
-    const std::string strNoFolder = strTree.empty() ? std::string() : OpenTreeFolder(strTree, strRelativeFolder, &folder);
+    const std::string strNoFolder =
+        strTree.empty() ? std::string() : OpenTreeFolder(strTree, strRelativeFolder, &folder);
     if (!strNoFolder.empty()) {
         ReportError(file.m_szPath, strNoFolder);
         return false;
@@ -232,8 +234,9 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     switch (eFailure) {
     case CCompressedFile::kFailTargetExists:
         file.OutputName(strPrefix.c_str(), &strName);
-        ReportError(file.m_szPath, ShownName(strName) + " exists; not replaced" +
-                                       (m_o.bSalvage ? " (--salvage never replaces a file)" : ""));
+        ReportError(file.m_szPath,
+                    ShownName(strName) + " exists; not replaced" +
+                        (m_o.bSalvage && !m_o.bKeepExisting ? " (--salvage never replaces a file)" : ""));
         break;
     case CCompressedFile::kFailSourceUnreadable: ReportError(file.m_szPath, CannotOpen(file.m_szPath)); break;
     case CCompressedFile::kFailTruncated:
@@ -265,8 +268,9 @@ bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
     }
     // A file that records no length is as long as its data, learnt by this one decoding.
     const uint64_t nExpanded = bRecorded ? nRecorded : result.nResult < 0 ? 0 : static_cast<uint64_t>(result.nResult);
-    ListEntry entry{ShownName(file.m_szPath), eRule == NameRule::kFallback ? "" : file.m_szExt, static_cast<uint64_t>(nCompressed),
-                    nExpanded, DataStateOf(result.nResult, result.bReadFailed, result.bCompressed)};
+    ListEntry entry{ShownName(file.m_szPath), eRule == NameRule::kFallback ? "" : file.m_szExt,
+                    static_cast<uint64_t>(nCompressed), nExpanded,
+                    DataStateOf(result.nResult, result.bReadFailed, result.bCompressed)};
     if (!m_o.bQuiet) std::printf("%s\n", ListLine(entry).c_str());
     if (!IsDamaged(entry.eState)) return true;
     ReportError(file.m_szPath, DataStateReason(entry.eState));

@@ -230,7 +230,8 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
     const char* pszCompressed = pszDotted + 1;
     const size_t nLen = std::strlen(pszCompressed);
     // The '_' must be a character of its own, not the second byte of one.
-    if (nLen == 0 || nLen >= platform::MaxExtension() || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1) return false;
+    if (nLen == 0 || nLen >= platform::MaxExtension() || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1)
+        return false;
 
     uint8_t ab[10];
     platform::File file;

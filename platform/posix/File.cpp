@@ -245,7 +245,9 @@ bool File::CopyPermissions(File& source) {
            ::fchmod(m_fd, st.st_mode & 0777 & ~MaskedWrites()) == 0;
 }
 
-bool File::IsIn(const Folder& folder, const char* pszName) { return IsOpen() && Names(folder.m_nHandle, pszName, m_fd); }
+bool File::IsIn(const Folder& folder, const char* pszName) {
+    return IsOpen() && Names(folder.m_nHandle, pszName, m_fd);
+}
 
 bool FileExists(const char* pszPath) {
     struct stat st;

@@ -269,8 +269,7 @@ bool FileReplace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) 
 std::vector<std::string> RemoveOldCopies() {
     std::vector<std::string> stay;
     for (const std::string& strPath : g_oldCopies.paths)
-        if (!FileSystemCalls().Delete(strPath.c_str()) && GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES)
-            stay.push_back(strPath);
+        if (!FileSystemCalls().Delete(strPath.c_str()) && FileExists(strPath.c_str())) stay.push_back(strPath);
     g_oldCopies.paths = stay;
     return stay;
 }
