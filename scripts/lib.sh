@@ -13,6 +13,15 @@ ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-
     zlib1g-dev libz-mingw-w64-dev wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3
     zip dpkg-dev lintian)
 
+# What the web page is built and tested with: clang's WebAssembly target with WASI's C and
+# C++ libraries, and Chromium with its WebDriver for the page's suite. Node.js and npm
+# (which fetches the zip library) come from Debian where the machine has none.
+ZV_WEB_PACKAGES=(clang-14 lld-14 wasi-libc libclang-rt-14-dev-wasm32 libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
+    chromium chromium-driver python3-selenium dpkg-dev)
+# The zlib of the web module and its tests, from Debian's source package: this upstream
+# version, in the Debian revision the mirror has.
+ZV_ZLIB_UPSTREAM=1.2.13
+
 # DLLs that every Windows installation has; the program and the tests may import only these.
 ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
     lz32 version winmm uxtheme ws2_32 imm32 rpcrt4 bcrypt"
@@ -340,4 +349,45 @@ zv_record() {
     ZV_PASSED=$((ZV_PASSED + passed))
     ZV_FAILED=$((ZV_FAILED + failed))
     echo "$name: $passed passed, $failed failed$note in ${seconds}s"
+}
+
+# Installs what the web page needs (ZV_WEB_PACKAGES, and Node.js where it is missing).
+zv_web_setup() {
+    local node=()
+    command -v node >/dev/null && command -v npm >/dev/null || node=(nodejs npm)
+    zv_setup "${ZV_WEB_PACKAGES[@]}" "${node[@]}"
+}
+
+# The host's Debian mirror and release, as "URI SUITE".
+zv_debian_mirror() {
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null | sort -u |
+        awk -v suite="$(. /etc/os-release && echo "$VERSION_CODENAME")" '$2 == suite { print; exit }'
+}
+
+# Unpacks Debian's source package PACKAGE at the upstream version UPSTREAM into DEST,
+# once: apt-get source through a private deb-src list naming the host's mirror, so apt
+# checks the files against the mirror's signed index. Its version goes to DEST/.debian-version.
+# zv_debian_source PACKAGE UPSTREAM DEST
+zv_debian_source() {
+    local package=$1 upstream=$2 dest=$3 apt mirror version
+    local pattern="^([0-9]+:)?${upstream//./\\.}[.+~-]"
+    [ -f "$dest/.debian-version" ] && [[ $(<"$dest/.debian-version") =~ $pattern ]] && return 0
+    mirror=$(zv_debian_mirror)
+    [ -n "$mirror" ] || zv_die "the host's apt names no Debian mirror"
+    apt=$(mktemp -d)
+    mkdir -p "$apt/lists/partial"
+    echo "deb-src $mirror main" >"$apt/sources.list"
+    local opts=(-o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null
+        -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -o Acquire::Retries=3 -q)
+    zv_log "Fetching the source of $package $upstream from ${mirror% *}"
+    apt-get "${opts[@]}" update >&2 || zv_die "cannot read the source index of $mirror"
+    version=$(apt-cache "${opts[@]}" showsrc "$package" | sed -n 's/^Version: //p' | grep -E "$pattern" | sort -V | tail -n 1)
+    [ -n "$version" ] || zv_die "$mirror offers no source of $package $upstream"
+    (cd "$apt" && apt-get "${opts[@]}" source --download-only "$package=$version" >&2) ||
+        zv_die "cannot fetch the source of $package $version"
+    rm -rf "$dest"
+    mkdir -p "$(dirname "$dest")"
+    dpkg-source -x "$apt"/*.dsc "$dest" >"$apt/unpack.log" 2>&1 || { cat "$apt/unpack.log" >&2; zv_die "cannot unpack $package"; }
+    echo "$version" >"$dest/.debian-version"
+    rm -rf "$apt"
 }
