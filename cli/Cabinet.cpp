@@ -1,6 +1,7 @@
 #include "cli/Cabinet.h"
 #include "cli/ListFormat.h"
 #include "cli/Options.h"
+#include "cli/ShownName.h"
 #include "core/FileStreams.h"
 #include "core/HeaderName.h"
 #include "lz/LzError.h"
@@ -15,7 +16,7 @@
 namespace {
 
 void ReportError(const std::string& strWhat, const std::string& strReason) {
-    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, strWhat.c_str(), strReason.c_str());
+    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, ShownName(strWhat).c_str(), strReason.c_str());
 }
 
 // An open cabinet with the file and the stream it reads through.
@@ -77,59 +78,63 @@ bool SystemSpelling(const lz::CabinetMember& member, std::string* pName) {
     return true;
 }
 
-// Makes the folders of strRelative (all but its last part) below strFolder. Each must
-// be a folder itself, never a link, so that nothing is written outside strFolder.
-bool MakeMemberFolders(const std::string& strFolder, const std::string& strRelative, std::string* pWhy) {
-    for (size_t nEnd = platform::FindSeparator(strRelative, 0); nEnd != std::string::npos;
-         nEnd = platform::FindSeparator(strRelative, nEnd + 1)) {
-        const std::string strPath = strFolder + strRelative.substr(0, nEnd);
+// Opens, making them when missing, the folders of strRelative (all but its last part)
+// below the destination, each by its name in the one above and never through a link.
+// *ppFolder is the member's folder: the destination itself, or pOwn. Empty, or why not.
+std::string OpenMemberFolder(const platform::Folder& destination, const std::string& strRelative,
+                             platform::Folder* pOwn, const platform::Folder** ppFolder) {
+    *ppFolder = &destination;
+    for (size_t nStart = 0, nEnd; (nEnd = platform::FindSeparator(strRelative, nStart)) != std::string::npos;
+         nStart = nEnd + 1) {
+        const std::string strName = strRelative.substr(nStart, nEnd - nStart);
+        if (pOwn->OpenBelow(**ppFolder, strName, true)) {
+            *ppFolder = pOwn;
+            continue;
+        }
+        const std::string strReason = platform::ErrorText(platform::LastError());
+        const std::string strPath = ShownName((*ppFolder)->Prefix() + strName);
         platform::PathKind eKind;
-        if (!platform::MakeFolder(strPath.c_str()) ||
-            !platform::GetPathKind(strPath.c_str(), platform::Links::kDontFollow, &eKind)) {
-            *pWhy = "cannot create the folder " + strPath + ": " + platform::ErrorText(platform::LastError());
-            return false;
-        }
-        if (eKind != platform::PathKind::kFolder) {
-            *pWhy = strPath + " is not a folder (a link is not followed); not written";
-            return false;
-        }
+        if ((*ppFolder)->GetKind(strName.c_str(), &eKind) && eKind == platform::PathKind::kLink)
+            return strPath + " is a symbolic link; not followed";
+        return "cannot create the folder " + strPath + ": " + strReason;
     }
-    return true;
+    return std::string();
 }
 
-// The longest path the system takes, for the files an archive's members become.
-size_t MaxPath() { return platform::BuildPathStyle() == platform::PathStyle::kWindows ? 260 : 4096; }
-
-bool ExtractMember(OpenCabinet& open, size_t nIndex, const char* pszPath, const std::string& strFolder,
+bool ExtractMember(OpenCabinet& open, size_t nIndex, const char* pszPath, const platform::Folder& destination,
                    const ExtractOptions& options) {
     const lz::CabinetMember& member = open.cabinet.Members()[nIndex];
     std::string strRelative;
     if (!MemberPath(member, &strRelative)) {
-        // The name itself is never shown: it may hold control bytes.
+        // The name itself is never shown.
         ReportError(pszPath, "member " + std::to_string(nIndex + 1) +
                                  ": its name would leave the destination or cannot name a file; not written");
         return false;
     }
-    const std::string strTarget = strFolder + strRelative;
-    std::string strWhy;
-    if (!MakeMemberFolders(strFolder, strRelative, &strWhy)) {
+    platform::Folder own;
+    const platform::Folder* pFolder = nullptr;
+    const std::string strWhy = OpenMemberFolder(destination, strRelative, &own, &pFolder);
+    if (!strWhy.empty()) {
         ReportError(pszPath, strWhy);
         return false;
     }
-    if (options.bKeepExisting && platform::FileExists(strTarget.c_str())) {
-        ReportError(pszPath, strTarget + " exists; not replaced");
+    const size_t nSep = strRelative.find_last_of(platform::Separator());
+    const std::string strLeaf = strRelative.substr(nSep == std::string::npos ? 0 : nSep + 1);
+    const std::string strTarget = pFolder->Prefix() + strLeaf;
+    platform::PathKind eKind;
+    if (options.bKeepExisting && pFolder->GetKind(strLeaf.c_str(), &eKind)) {
+        ReportError(pszPath, ShownName(strTarget) + " exists; not replaced");
         return false;
     }
-    const size_t nSep = strTarget.find_last_of(platform::Separator());
     platform::UnfinishedFile out;
-    if (!out.Create(strTarget.substr(0, nSep == std::string::npos ? 0 : nSep + 1), MaxPath())) {
+    if (!out.Create(*pFolder, platform::MaxPath())) {
         ReportError(strTarget, "cannot create the output file");
         return false;
     }
     lz::FileSink sink(out.Data());
     const int64_t nResult = open.cabinet.Extract(nIndex, sink);
     const bool bDamaged = nResult == LZ_ERROR_READ || nResult == LZ_ERROR_CORRUPT;
-    if (nResult < 0 && !(bDamaged && options.bSalvage)) {
+    if (nResult < 0 && !(bDamaged && options.bSalvage && out.Data().Size() > 0)) {
         out.Drop();
         ReportError(strTarget, nResult == LZ_ERROR_WRITE ? "write failed (disk full?)" : DataStateReason(StateOf(nResult)));
         return false;
@@ -139,12 +144,16 @@ bool ExtractMember(OpenCabinet& open, size_t nIndex, const char* pszPath, const 
     local.nHour = member.time.nHour, local.nMinute = member.time.nMinute, local.nSecond = member.time.nSecond;
     platform::FileTime t;
     if (nResult >= 0 && platform::FileTimeFromLocal(local, &t)) out.Data().SetWriteTime(t);
-    if (!out.Name(strTarget.c_str(), !options.bKeepExisting)) {
-        ReportError(strTarget, options.bKeepExisting && platform::FileExists(strTarget.c_str())
-                                   ? "exists; not replaced" : "cannot create the output file");
+    // What a damaged member yields never replaces a file, as for the other formats.
+    const bool bReplace = !options.bKeepExisting && nResult >= 0;
+    if (!out.Name(strLeaf.c_str(), bReplace)) {
+        ReportError(strTarget, !bReplace && pFolder->GetKind(strLeaf.c_str(), &eKind) ? "exists; not replaced"
+                                                                                    : "cannot create the output file");
         return false;
     }
-    if (!options.bQuiet) std::printf("%s -> %s%s\n", pszPath, strTarget.c_str(), nResult < 0 ? " (damaged)" : "");
+    if (!options.bQuiet)
+        std::printf("%s -> %s%s\n", ShownName(pszPath).c_str(), ShownName(strTarget).c_str(),
+                    nResult < 0 ? " (damaged)" : "");
     if (nResult >= 0) return true;
     ReportError(strTarget, std::string("damaged, written as far as its data goes: ") +
                                DataStateReason(StateOf(nResult)));
@@ -190,7 +199,7 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
     OpenCabinet open(pszPath);
     const int64_t nSize = open.file.Size();
     if (open.nError < 0) {
-        ListEntry entry{pszPath, strExtension, static_cast<uint64_t>(nSize < 0 ? 0 : nSize), 0, StateOf(open.nError)};
+        ListEntry entry{ShownName(pszPath), strExtension, static_cast<uint64_t>(nSize < 0 ? 0 : nSize), 0, StateOf(open.nError)};
         if (!bQuiet) std::printf("%s\n", ListLine(entry).c_str());
         ReportError(pszPath, DataStateReason(entry.eState));
         return false;
@@ -212,7 +221,7 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
     const std::string strNote = bArchive ? " (cabinet of " + std::to_string(members.size()) + " files)"
                                          : " (cabinet, " + MethodName(members[0].nCompression) + ")";
     if (!bQuiet) {
-        std::printf("%s%s\n", ListLine({pszPath, strExtension, static_cast<uint64_t>(nSize), nTotal, eState}).c_str(),
+        std::printf("%s%s\n", ListLine({ShownName(pszPath), strExtension, static_cast<uint64_t>(nSize), nTotal, eState}).c_str(),
                     strNote.c_str());
         for (size_t i = 0; bArchive && i < members.size(); ++i) {
             std::string strMember;
@@ -221,7 +230,7 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
             const size_t nSep = strMember.find_last_of(platform::Separator());
             const bool bExt = nDot != std::string::npos && (nSep == std::string::npos || nDot > nSep);
             const std::string strExt = bExt ? strMember.substr(nDot + 1) : "";
-            std::printf("%s (%s)\n", MemberLine(strMember, strExt, members[i].nSize, states[i]).c_str(),
+            std::printf("%s (%s)\n", MemberLine(ShownName(strMember), strExt, members[i].nSize, states[i]).c_str(),
                         MethodName(members[i].nCompression).c_str());
         }
     }
@@ -236,7 +245,7 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
     return bWhole;
 }
 
-bool ExtractCabinet(const char* pszPath, const std::string& strFolder, const ExtractOptions& options) {
+bool ExtractCabinet(const char* pszPath, const platform::Folder& folder, const ExtractOptions& options) {
     OpenCabinet open(pszPath);
     if (open.nError < 0) {
         ReportError(pszPath, DataStateReason(StateOf(open.nError)));
@@ -248,6 +257,6 @@ bool ExtractCabinet(const char* pszPath, const std::string& strFolder, const Ext
     }
     bool bAllDone = true;
     for (size_t i = 0; i < open.cabinet.Members().size(); ++i)
-        bAllDone = ExtractMember(open, i, pszPath, strFolder, options) && bAllDone;
+        bAllDone = ExtractMember(open, i, pszPath, folder, options) && bAllDone;
     return bAllDone;
 }

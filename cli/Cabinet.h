@@ -3,6 +3,7 @@
 // expands through the compressed file entry like any other file.
 #pragma once
 #include "lz/Cabinet.h"
+#include "platform/FileSystem.h"
 
 #include <string>
 
@@ -26,9 +27,9 @@ struct ExtractOptions {
     bool bQuiet = false;
 };
 
-// Writes every member of the archive at pszPath into strFolder (empty for the current
-// folder, else ending in a separator), making the folders of its members' paths
-// inside it and never writing outside it; a member file appears only when complete.
-// Prints one line per member written and reports the others on standard error.
-// True when every member was written whole.
-bool ExtractCabinet(const char* pszPath, const std::string& strFolder, const ExtractOptions& options);
+// Writes every member of the archive at pszPath into the open folder, making the folders
+// of its members' paths inside it, one by one and never through a link, so that nothing
+// is written outside it; a member file appears only when complete. Prints one line per
+// member written and reports the others on standard error. True when every member was
+// written whole.
+bool ExtractCabinet(const char* pszPath, const platform::Folder& folder, const ExtractOptions& options);

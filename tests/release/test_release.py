@@ -1,6 +1,7 @@
 """Checks what scripts/release made in ZV_RELEASE_DIR for version ZV_VERSION: the zip a
-Windows user unpacks (8.3 names, a code page 932 README, the PE32 program with its
-version), the Debian package of the command-line tool and the web page."""
+Windows user unpacks (8.3 names, a code page 932 README and a code page 1252 one, the help
+in both languages, the PE32 program with its version), the Debian package of the
+command-line tool and the web page."""
 import os
 import re
 import struct
@@ -60,32 +61,39 @@ class WindowsRelease(unittest.TestCase):
     def setUpClass(cls):
         cls.zip = zipfile.ZipFile(os.path.join(FOLDER, f"zorvane-{VERSION}.zip"))
 
-    def test_holds_the_four_files_under_8_3_names(self):
+    def test_holds_the_program_its_help_in_two_languages_and_the_readmes_under_8_3_names(self):
         names = self.zip.namelist()
-        self.assertEqual(sorted(names), ["README.TXT", "ZORVANE.CNT", "ZORVANE.EXE", "ZORVANE.HLP"])
+        self.assertEqual(sorted(names), ["README.TXT", "README_E.TXT", "ZORVANE.CNT", "ZORVANE.EXE", "ZORVANE.HLP",
+                                         "ZORVANE.HTM", "ZORVANEE.CNT", "ZORVANEE.HLP", "ZORVANEE.HTM"])
         for name in names:
             self.assertRegex(name, r"^[A-Z0-9_]{1,8}\.[A-Z0-9_]{1,3}$")
 
-    def test_readme_is_code_page_932_with_crlf_lines_under_80_columns(self):
-        raw = self.zip.read("README.TXT")
-        text = raw.decode("cp932")
-        self.assertNotIn(b"\n", raw.replace(b"\r\n", b""), "a line ends without CR LF")
-        self.assertNotIn(b"\r", raw.replace(b"\r\n", b""), "a lone CR")
-        # A code page 932 character takes as many columns as it has bytes.
-        for number, line in enumerate(raw.split(b"\r\n"), 1):
-            self.assertLess(len(line), 80, f"line {number}")
-        for word in ("SZDD", "KWAJ", "キャビネット", "Shift", "Ctrl", "ライセンス", "Windows 95", VERSION):
-            self.assertIn(word, text)
+    def test_readmes_are_in_their_code_pages_with_crlf_lines_under_80_columns(self):
+        for name, code_page, words in (
+                ("README.TXT", "cp932", ("SZDD", "KWAJ", "キャビネット", "Shift", "Ctrl", "ライセンス", "Windows 95", "README_E.TXT")),
+                ("README_E.TXT", "cp1252", ("SZDD", "KWAJ", "cabinet", "SHIFT", "CTRL", "License", "Windows 95", "README.TXT"))):
+            with self.subTest(name):
+                raw = self.zip.read(name)
+                text = raw.decode(code_page)
+                self.assertNotIn(b"\n", raw.replace(b"\r\n", b""), "a line ends without CR LF")
+                self.assertNotIn(b"\r", raw.replace(b"\r\n", b""), "a lone CR")
+                # A code page 932 character takes as many columns as it has bytes.
+                for number, line in enumerate(raw.split(b"\r\n"), 1):
+                    self.assertLess(len(line), 80, f"line {number}")
+                for word in words + (VERSION,):
+                    self.assertIn(word, text)
 
-    def test_readme_carries_the_licence_and_the_source_of_the_library_linked_in(self):
-        text = self.zip.read("README.TXT").decode("cp932")
-        self.assertIsNotNone(re.search(r"Debian の libmspack\s+\d[\w.~+-]* のソース パッケージ", text),
-                             "the README names the library's source package and its version")
-        self.assertIn("https://deb.debian.org/debian/pool/main/libm/libmspack/", text)
-        self.assertNotIn("@MSPACK_VERSION@", text)
-        # The licence's whole text, to its last section.
-        self.assertIn("GNU LESSER GENERAL PUBLIC LICENSE", text)
-        self.assertIn("END OF TERMS AND CONDITIONS", text)
+    def test_readmes_carry_the_licence_and_the_source_of_the_library_linked_in(self):
+        for name, code_page, source in (("README.TXT", "cp932", r"Debian の libmspack\s+\d[\w.~+-]* のソース パッケージ"),
+                                        ("README_E.TXT", "cp1252", r"Debian's source package libmspack\s+\d[\w.~+-]*,")):
+            with self.subTest(name):
+                text = self.zip.read(name).decode(code_page)
+                self.assertIsNotNone(re.search(source, text), "the library's source package and its version")
+                self.assertIn("https://deb.debian.org/debian/pool/main/libm/libmspack/", text)
+                self.assertNotIn("@MSPACK_VERSION@", text)
+                # The licence's whole text, to its last section.
+                self.assertIn("GNU LESSER GENERAL PUBLIC LICENSE", text)
+                self.assertIn("END OF TERMS AND CONDITIONS", text)
 
     def test_program_is_a_pe32_windows_program_with_its_version(self):
         pe = PeFile(self.zip.read("ZORVANE.EXE"))
