@@ -9,8 +9,8 @@ struct FoundFile {
 };
 
 // Appends the files in strFolder and in all folders below it whose names end in
-// '_' (the window's rule for a folder's compressed files), sorted by name within
-// each folder, a folder's own files before those of its subfolders. Links to
+// '_' (the window's rule for a folder's compressed files), sorted by name
+// (NameBefore) within each folder, a folder's own files before those of its subfolders. Links to
 // folders are not followed, so a loop cannot run forever. Folders that cannot be
 // read are appended to *pUnreadable.
 void FindCompressedFiles(const std::string& strFolder, std::vector<FoundFile>* pFiles,

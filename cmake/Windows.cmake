@@ -26,6 +26,16 @@ add_executable(zorvane WIN32 framework/WinMain.cpp app/Program.cpp ${RESOURCE_SC
 target_link_libraries(zorvane PRIVATE zorvane_ui)
 add_dependencies(zorvane zorvane_icon zorvane_help)
 
+# The command-line tool as a console program, from the same sources as the native one.
+file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
+set(CLI_RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/zvexpand.rc)
+set_source_files_properties(${CLI_RESOURCE_SCRIPT} PROPERTIES INCLUDE_DIRECTORIES ${ICON_DIR})
+# RuntimeEnds.cpp keeps the runtime's exception machinery out, as WinMain.cpp does for the window.
+add_executable(zvexpand ${CLI_SOURCES} cli/win32/RuntimeEnds.cpp ${CLI_RESOURCE_SCRIPT})
+target_compile_definitions(zvexpand PRIVATE ZV_VERSION="${PROJECT_VERSION}" ZV_PROGRAM_NAME="ZVEXPAND"
+  ZV_DOCUMENT="README.TXT")
+target_link_libraries(zvexpand PRIVATE zorvane_portable kernel32)
+
 # Tests, run by scripts/test under wine64.
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 # The runtime of these builds has no std::mutex, of which GoogleTest makes its
