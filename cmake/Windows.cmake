@@ -49,6 +49,18 @@ if(PORTABLE_TEST_SOURCES)
   target_link_libraries(zorvane_unit_tests PRIVATE zorvane_portable GTest::gtest_main)
 endif()
 
+# The command-line tool's own cases against ZVEXPAND.EXE beside them, and those of its
+# Windows habits; the cases of signals and FIFOs are the native tool's only.
+file(GLOB CLI_TEST_SOURCES CONFIGURE_DEPENDS tests/cli/*.cpp tests/cli/win32/*.cpp)
+list(FILTER CLI_TEST_SOURCES EXCLUDE REGEX "/ToolEndingsTest\\.cpp$")
+if(CLI_TEST_SOURCES)
+  add_executable(zorvane_cli_tests ${CLI_TEST_SOURCES})
+  target_include_directories(zorvane_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(zorvane_cli_tests PRIVATE ZV_EXPAND_TOOL="zvexpand.exe")
+  target_link_libraries(zorvane_cli_tests PRIVATE zorvane_portable GTest::gtest_main advapi32)
+  add_dependencies(zorvane_cli_tests zvexpand)
+endif()
+
 # In-process tests of the windows: they link the program's code and resources.
 file(GLOB_RECURSE UI_TEST_SOURCES CONFIGURE_DEPENDS tests/app/*.cpp tests/framework/*.cpp tests/ui/*.cpp tests/support/*.cpp)
 if(UI_TEST_SOURCES)

@@ -1,5 +1,6 @@
-// Runs the built zorvane-expand as a user would: in a folder of its own, with
-// its standard output and error captured, either of them a terminal on request.
+// Runs the built tool as a user would: in a folder of its own, with its standard
+// output and error captured, either of them a terminal on request. The same cases run
+// against zorvane-expand natively and against ZVEXPAND.EXE on Windows.
 #pragma once
 #include <string>
 #include <vector>
@@ -12,11 +13,24 @@ struct ToolResult {
 
 enum class Terminal { kNone, kStdout, kStderr };
 
-// Runs the tool in strFolder with args; standard input is empty. The stream
-// that eTerminal names is a pseudo-terminal (its "\n" arrive as "\r\n").
+#ifdef _WIN32
+// The name the tool gives itself in its lines, and the separator of the paths it makes.
+const char kToolName[] = "ZVEXPAND";
+const char kToolSeparator = '\\';
+#else
+const char kToolName[] = "zorvane-expand";
+const char kToolSeparator = '/';
+#endif
+
+// Runs the tool in strFolder with args; standard input is empty. The stream that
+// eTerminal names is a pseudo-terminal natively (its "\n" arrive as "\r\n") and a
+// console on Windows, which gives nothing back to read. On Windows the CR LF line ends
+// of the captured text come back as "\n", but for the data of -c.
 ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args,
                    Terminal eTerminal = Terminal::kNone);
 
+#ifndef _WIN32
 // Starts the tool in strFolder with args and returns at once; its standard streams
 // are /dev/null and its signals have their default actions. -1 when it cannot start.
 int StartTool(const std::string& strFolder, const std::vector<std::string>& args);
+#endif
