@@ -85,3 +85,11 @@ if(WIN_BENCH_SOURCES)
   target_link_libraries(zorvane_wine_bench PRIVATE zorvane_ui)
   add_dependencies(zorvane_wine_bench zorvane_icon)
 endif()
+
+# File to file under Windows: the console tool, the main window and the core on one file.
+file(GLOB CONSOLE_BENCH_SOURCES CONFIGURE_DEPENDS bench/console/*.cpp)
+if(CONSOLE_BENCH_SOURCES)
+  add_executable(zorvane_console_bench ${CONSOLE_BENCH_SOURCES} ${RESOURCE_SCRIPT})
+  target_link_libraries(zorvane_console_bench PRIVATE zorvane_ui)
+  add_dependencies(zorvane_console_bench zorvane_icon zvexpand)
+endif()
