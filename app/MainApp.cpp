@@ -2,6 +2,7 @@
 #include "core/CompressedFile.h"
 #include "app/MainApp.h"
 #include "app/CommandLine.h"
+#include "app/Language.h"
 #include "resource.h"
 #include "ui/common/FolderPicker.h"
 #include "ui/main/MainDlg.h"
@@ -17,6 +18,9 @@ bool IsKeyHeld(int nVirtKey)
 
 BOOL CMainApp::InitInstance()
 {
+    // The texts are those of the system's code page: Japanese on 932, English elsewhere.
+    UseInterfaceLanguage(*this, InterfaceLanguage(GetACP()));
+
     // 1. The dialog controls have the 3-D look of their own on every system the program runs on.
 
     // 2. OLE, for drag-out; the program goes on without it.

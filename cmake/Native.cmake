@@ -62,6 +62,11 @@ if(CLI_SOURCES)
   endif()
 endif()
 
+# The native side of the web page's benchmark (bench/web/bench.py).
+add_executable(zorvane_web_bench EXCLUDE_FROM_ALL bench/web/WebBench.cpp)
+target_compile_options(zorvane_web_bench PRIVATE -O2)
+target_link_libraries(zorvane_web_bench PRIVATE zorvane_portable)
+
 find_package(benchmark QUIET)
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS bench/native/*.cpp)
 if(benchmark_FOUND AND BENCH_SOURCES)

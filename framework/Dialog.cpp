@@ -1,4 +1,5 @@
 #include "framework/Dialog.h"
+#include "framework/Resource.h"
 #include "framework/WinApp.h"
 
 namespace {
@@ -46,10 +47,18 @@ INT_PTR CDialog::DoModal()
     else if (CWinApp* pApp = CWinApp::Get(); pApp && pApp->m_pMainWnd && pApp->m_pMainWnd != this)
         hWndOwner = pApp->m_pMainWnd->m_hWnd;
 
+    // The template in the resources' language; the dialog manager would take the
+    // system's choice of language.
+    const HINSTANCE hInstance = CWinApp::ResourceInstance();
+    const auto* pTemplate = static_cast<const DLGTEMPLATE*>(
+        FindResourceData(hInstance, RT_DIALOG, m_nIDTemplate));
+    if (!pTemplate)
+        return -1;
+    m_nIDMenu = DialogTemplateMenu(pTemplate);
+
     t_pCreating = this;
     t_hCreationHook = SetWindowsHookExA(WH_CBT, &CDialog::CreationHook, nullptr, GetCurrentThreadId());
-    const INT_PTR result = DialogBoxParamA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(m_nIDTemplate), hWndOwner,
-                                           &CDialog::StaticDlgProc, 0);
+    const INT_PTR result = DialogBoxIndirectParamA(hInstance, pTemplate, hWndOwner, &CDialog::StaticDlgProc, 0);
     Unhook();
     return result;
 }
@@ -74,6 +83,7 @@ INT_PTR CALLBACK CDialog::StaticDlgProc(HWND, UINT, WPARAM, LPARAM)
 LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG) {
+        ReplaceMenu();
         RECT rcBefore{};
         GetWindowRect(m_hWnd, &rcBefore);
         const BOOL bDefaultFocus = OnInitDialog();
@@ -85,6 +95,19 @@ LRESULT CDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam)
         return bDefaultFocus;
     }
     return CWnd::WindowProc(msg, wParam, lParam);
+}
+
+void CDialog::ReplaceMenu()
+{
+    // The dialog manager loaded the template's menu in the system's choice of language;
+    // the menu bar keeps its one line, so the window keeps its size.
+    HMENU hOldMenu = GetMenu(m_hWnd);
+    if (!hOldMenu || !m_nIDMenu)
+        return;
+    if (HMENU hMenu = LoadResMenu(m_nIDMenu)) {
+        SetMenu(m_hWnd, hMenu);
+        DestroyMenu(hOldMenu);
+    }
 }
 
 void CDialog::CenterWindow()

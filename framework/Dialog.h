@@ -43,9 +43,13 @@ protected:
     virtual void OnCancel();
 
 private:
+    // Puts the template's menu in the resources' language in place of the one the
+    // dialog manager loaded.
+    void ReplaceMenu();
     static INT_PTR CALLBACK StaticDlgProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK CreationHook(int nCode, WPARAM wParam, LPARAM lParam);
 
     UINT m_nIDTemplate;
+    UINT m_nIDMenu = 0;
     CWnd* m_pParentWnd;
 };

@@ -2,6 +2,7 @@
 // program's entry into its own code.
 #pragma once
 #include <windows.h>
+#include <string>
 
 class CWnd;
 
@@ -26,11 +27,17 @@ public:
     // Initialises OLE for this thread; it is closed when the program ends.
     bool OleInit();
 
-    // Shows the help file beside the program (its path with the extension ".HLP").
+    // Shows the help beside the program: the help file through WinHelp, or on Windows
+    // Vista and later, which have no WinHelp, the HTML page of the same help in the
+    // program that opens such pages.
     void WinHelp(ULONG_PTR dwData, UINT nCmd);
 
     CWnd* m_pMainWnd = nullptr;
     int m_nExitCode = 0;
+    // The help file's and the HTML page's paths: the program's path with its extension
+    // replaced by these.
+    std::string m_strHelpFileEnding = ".HLP";
+    std::string m_strHtmlHelpEnding = ".HTM";
 
 private:
     bool m_bOleInitialized = false;

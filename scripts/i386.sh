@@ -175,7 +175,8 @@ zv_i386_wine() {
     local seconds=$1 folder=$2
     shift 2
     timeout -k 10 "$seconds" chroot "$ZV_I386_ROOT" /usr/bin/env -i \
-        PATH=/usr/local/bin:/usr/bin:/bin HOME=/root USER=root LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 \
+        PATH=/usr/local/bin:/usr/bin:/bin HOME=/root USER=root \
+        LANG="${ZV_WINE_LOCALE:-ja_JP.UTF-8}" LC_ALL="${ZV_WINE_LOCALE:-ja_JP.UTF-8}" \
         WINEPREFIX="$ZV_I386_PREFIX" WINEARCH=win32 WINEDEBUG="${ZV_I386_WINEDEBUG:--all}" \
         WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' DISPLAY="${DISPLAY:-}" \
         QEMU_GUEST_BASE=0 \
@@ -217,7 +218,9 @@ zv_i386_reg_file() {
             last=$key
             data=${data//\\/\\\\}
             data=${data//\"/\\\"}
-            if [ -z "$value" ]; then
+            if [ "$data" = - ]; then
+                printf '"%s"=-\r\n' "$value"
+            elif [ -z "$value" ]; then
                 printf '@="%s"\r\n' "$data"
             else
                 printf '"%s"="%s"\r\n' "$value" "$data"

@@ -13,6 +13,15 @@ ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-
     zlib1g-dev libz-mingw-w64-dev wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3
     zip dpkg-dev lintian)
 
+# What the web page is built and tested with: clang's WebAssembly target with WASI's C and
+# C++ libraries, and Chromium with its WebDriver for the page's suite. Node.js and npm
+# (which fetches the zip library) come from Debian where the machine has none.
+ZV_WEB_PACKAGES=(clang-14 lld-14 wasi-libc libclang-rt-14-dev-wasm32 libc++-14-dev-wasm32 libc++abi-14-dev-wasm32
+    chromium chromium-driver python3-selenium dpkg-dev)
+# The zlib of the web module and its tests, from Debian's source package: this upstream
+# version, in the Debian revision the mirror has.
+ZV_ZLIB_UPSTREAM=1.2.13
+
 # DLLs that every Windows installation has; the program and the tests may import only these.
 ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 oleaut32 advapi32 msvcrt
     lz32 version winmm uxtheme ws2_32 imm32 rpcrt4 bcrypt"
@@ -20,6 +29,9 @@ ZV_SYSTEM_DLLS="kernel32 user32 gdi32 comctl32 comdlg32 shell32 shlwapi ole32 ol
 # The window tests that move the real pointer (GoogleTest filter): Wine's own pointer
 # moves inside a virtual desktop now and then undo theirs, so they run outside one.
 ZV_POINTER_TESTS='FlatButtonHoverTest.*:DragOutDragTest.*:MainDlgTest.DoubleClickedButtonsRunTheirCommandOnce'
+# The window and end-to-end tests of the English interface, which run under an English
+# locale (code page 1252) and only there (a GoogleTest filter).
+ZV_ENGLISH_TESTS='English*:*/English*'
 
 zv_log() { printf '%s\n' "$*" >&2; }
 zv_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
@@ -59,23 +71,35 @@ zv_install_packages() {
     apt-get install -y -q "${missing[@]}" </dev/null
 }
 
-# Generates the Japanese UTF-8 locale (code page 932 under Wine) when it is missing, then
-# starts the script again: a running shell does not see a locale added after its start
-# (the C library keeps what it read of the locales then), and would warn each time the
-# Wine commands' locale is set.
+# Generates the Japanese and English UTF-8 locales (code pages 932 and 1252 under Wine)
+# when they are missing, then starts the script again: a running shell does not see a
+# locale added after its start (the C library keeps what it read of the locales then),
+# and would warn each time the Wine commands' locale is set.
+ZV_LOCALES=(ja_JP en_US)
+zv_has_locale() { locale -a 2>/dev/null | grep -qix "$1\.utf-\?8"; }
 zv_ensure_locale() {
-    locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8' && return 0
-    [ -z "${ZV_LOCALE_MADE:-}" ] || zv_die "the ja_JP.UTF-8 locale is still missing after its generation"
+    local missing=() name listed=
+    for name in "${ZV_LOCALES[@]}"; do
+        zv_has_locale "$name" || missing+=("$name")
+    done
+    [ ${#missing[@]} -gt 0 ] || return 0
+    [ -z "${ZV_LOCALE_MADE:-}" ] || zv_die "the locales ${missing[*]} (UTF-8) are still missing after their generation"
     if [ "$(id -u)" -ne 0 ]; then
-        zv_die "the ja_JP.UTF-8 locale is missing; as root run: localedef -i ja_JP -f UTF-8 ja_JP.UTF-8"
+        zv_die "the UTF-8 locales ${missing[*]} are missing; as root run: localedef -i NAME -f UTF-8 NAME.UTF-8"
     fi
-    zv_log "Generating the ja_JP.UTF-8 locale"
-    if [ -f /etc/locale.gen ] && grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
-        sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-        locale-gen >/dev/null
-    else
-        localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
-    fi
+    zv_log "Generating the locales ${missing[*]} (UTF-8)"
+    # locale-gen makes the locales listed in /etc/locale.gen afresh and drops the others,
+    # so it runs before localedef makes those it does not list.
+    for name in "${missing[@]}"; do
+        if [ -f /etc/locale.gen ] && grep -q "^# *$name.UTF-8 UTF-8" /etc/locale.gen; then
+            sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+            listed=1
+        fi
+    done
+    [ -z "$listed" ] || locale-gen >/dev/null
+    for name in "${missing[@]}"; do
+        zv_has_locale "$name" || localedef -i "$name" -f UTF-8 "$name.UTF-8"
+    done
     export ZV_LOCALE_MADE=1
     exec "$0" "${ZV_SCRIPT_ARGS[@]}"
 }
@@ -86,11 +110,12 @@ zv_setup() {
 }
 
 # Environment of every Wine command: our own prefix (ZV_WINEPREFIX, by default build/wineprefix),
-# Japanese code page, no debug output, and no prompts for the browser and .NET runtimes
-# that the program does not need.
+# Japanese code page (another locale with ZV_WINE_LOCALE, such as en_US.UTF-8 for code page
+# 1252 and the English interface), no debug output, and no prompts for the browser and
+# .NET runtimes that the program does not need.
 zv_wine_env() {
     export WINEPREFIX=${ZV_WINEPREFIX:-$BUILD_ROOT/wineprefix}
-    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    export LANG=${ZV_WINE_LOCALE:-ja_JP.UTF-8} LC_ALL=${ZV_WINE_LOCALE:-ja_JP.UTF-8}
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 }
@@ -110,13 +135,22 @@ zv_wine_wait() {
 #   title-bar buttons. Debian's Wine looks for them in "<data folder>\..\fonts", a name
 #   that its own file lookup refuses, so without this path it finds none of them and the
 #   buttons show the letters that stand for the symbols;
-# - the types of the extension table that a program of Wine's opens.
+# - the types of the extension table that a program of Wine's opens;
+# - no fonts of the title bars, menus and status bars stored by the first start (DATA "-"
+#   deletes the value): each program then gets those of its own locale, as on a Japanese
+#   or an English Windows, instead of the Japanese ones, which show no Latin letters.
 ZV_WINE_SETTINGS='HKCU\Software\Wine\Fonts\Replacements|ＭＳ Ｐ明朝|IPAPMincho
 HKCU\Software\Wine\Fonts\Replacements|MS PMincho|IPAPMincho
 HKCU\Software\Wine\X11 Driver|Decorated|N
 HKCU\Software\Wine\Fonts|Path|Z:\usr\share\wine\fonts
 HKCR\.txt||txtfile
-HKCR\.htm||htmlfile'
+HKCR\.htm||htmlfile
+HKCU\Control Panel\Desktop\WindowMetrics|CaptionFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|SmCaptionFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|MenuFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|StatusFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|MessageFont|-
+HKCU\Control Panel\Desktop\WindowMetrics|IconFont|-'
 
 # Makes the private Wine prefix once and applies ZV_WINE_SETTINGS to it. A copy of the
 # settings in the prefix records that they are in place, so a ready prefix costs one read.
@@ -133,6 +167,11 @@ zv_wine_prefix() {
     while IFS='|' read -r key value data; do
         local name=(/ve)
         [ -z "$value" ] || name=(/v "$value")
+        if [ "$data" = - ]; then
+            # Gone already is as good.
+            timeout 120 "$ZV_WINE64" reg delete "$key" "${name[@]}" /f </dev/null >/dev/null 2>&1 || true
+            continue
+        fi
         timeout 120 "$ZV_WINE64" reg add "$key" "${name[@]}" /t REG_SZ /d "$data" /f </dev/null >/dev/null 2>&1 ||
             zv_die "cannot set $key $value in the Wine prefix"
     done <<<"$ZV_WINE_SETTINGS"
@@ -316,4 +355,45 @@ zv_record() {
     ZV_PASSED=$((ZV_PASSED + passed))
     ZV_FAILED=$((ZV_FAILED + failed))
     echo "$name: $passed passed, $failed failed$note in ${seconds}s"
+}
+
+# Installs what the web page needs (ZV_WEB_PACKAGES, and Node.js where it is missing).
+zv_web_setup() {
+    local node=()
+    command -v node >/dev/null && command -v npm >/dev/null || node=(nodejs npm)
+    zv_setup "${ZV_WEB_PACKAGES[@]}" "${node[@]}"
+}
+
+# The host's Debian mirror and release, as "URI SUITE".
+zv_debian_mirror() {
+    apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Identifier: Packages' 2>/dev/null | sort -u |
+        awk -v suite="$(. /etc/os-release && echo "$VERSION_CODENAME")" '$2 == suite { print; exit }'
+}
+
+# Unpacks Debian's source package PACKAGE at the upstream version UPSTREAM into DEST,
+# once: apt-get source through a private deb-src list naming the host's mirror, so apt
+# checks the files against the mirror's signed index. Its version goes to DEST/.debian-version.
+# zv_debian_source PACKAGE UPSTREAM DEST
+zv_debian_source() {
+    local package=$1 upstream=$2 dest=$3 apt mirror version
+    local pattern="^([0-9]+:)?${upstream//./\\.}[.+~-]"
+    [ -f "$dest/.debian-version" ] && [[ $(<"$dest/.debian-version") =~ $pattern ]] && return 0
+    mirror=$(zv_debian_mirror)
+    [ -n "$mirror" ] || zv_die "the host's apt names no Debian mirror"
+    apt=$(mktemp -d)
+    mkdir -p "$apt/lists/partial"
+    echo "deb-src $mirror main" >"$apt/sources.list"
+    local opts=(-o Dir::Etc::sourcelist="$apt/sources.list" -o Dir::Etc::sourceparts=/dev/null
+        -o Dir::State::Lists="$apt/lists" -o APT::Sandbox::User=root -o Acquire::Retries=3 -q)
+    zv_log "Fetching the source of $package $upstream from ${mirror% *}"
+    apt-get "${opts[@]}" update >&2 || zv_die "cannot read the source index of $mirror"
+    version=$(apt-cache "${opts[@]}" showsrc "$package" | sed -n 's/^Version: //p' | grep -E "$pattern" | sort -V | tail -n 1)
+    [ -n "$version" ] || zv_die "$mirror offers no source of $package $upstream"
+    (cd "$apt" && apt-get "${opts[@]}" source --download-only "$package=$version" >&2) ||
+        zv_die "cannot fetch the source of $package $version"
+    rm -rf "$dest"
+    mkdir -p "$(dirname "$dest")"
+    dpkg-source -x "$apt"/*.dsc "$dest" >"$apt/unpack.log" 2>&1 || { cat "$apt/unpack.log" >&2; zv_die "cannot unpack $package"; }
+    echo "$version" >"$dest/.debian-version"
+    rm -rf "$apt"
 }

@@ -31,6 +31,9 @@ LRESULT ShownTextLength(HWND hWndTop)
 TEST(HelpContentsTest, ContentsOpensTheHelpFileBuiltBesideTheProgram)
 {
     ASSERT_TRUE(e2e::FileExists(e2e::ModuleFolder() + "\\ZORVANE.HLP")) << "the build makes the help file";
+    // The last Windows with WinHelp of its own.
+    e2e::ReportedVersion version("winxp");
+    ASSERT_TRUE(version.IsOk("winxp"));
     e2e::Process program;
     ASSERT_TRUE(program.Start(e2e::ProgramPath(), ""));
     HWND hWndMain = nullptr;

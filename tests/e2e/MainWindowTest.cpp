@@ -65,17 +65,33 @@ std::vector<long long> Numbers(const std::string& text)
     return numbers;
 }
 
-class MainWindowTest : public testing::TestWithParam<const char*> {
-protected:
-    e2e::ReportedVersion m_version{GetParam()};
+// What the window shows in one language.
+struct WindowTexts {
+    const char* pszUnknown;         // the extension column of a file without one
+    const char* pszBytes;           // after a size
+    const char* pszThreeFiles;      // the count part with three files
+    const char* pszBeforeLetter;    // the drive text up to its first number: these two
+    const char* pszAfterLetter;     // around the drive letter
+    const char* pszExpand;          // the expand button
+    const char* pszSameFolder;      // the destination button at start
 };
 
-INSTANTIATE_TEST_SUITE_P(Versions, MainWindowTest, testing::ValuesIn(e2e::kReportedVersions),
-                         e2e::ReportedVersionName);
+const WindowTexts kJapanese = {"特定不可", " Byte", "3 個のファイル", "", " ドライブ : 空き容量 ",
+                               "MS-EXPAND展開", "圧縮ファイルと同じフォルダへ展開します。"};
+const WindowTexts kEnglish = {"Unknown", " bytes", "3 files", "Drive ", ": ", "Expand",
+                              "Same folder as the compressed file"};
 
-TEST_P(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
+std::string WindowText(HWND hWnd)
 {
-    ASSERT_TRUE(m_version.IsOk(GetParam())) << "cannot set the reported version " << GetParam();
+    char szText[512] = {};
+    GetWindowTextA(hWnd, szText, sizeof szText);
+    return szText;
+}
+
+// Starts the program with three files on its command line, reads its list, buttons and
+// status bar, and closes it: nothing is expanded on the way.
+void ListsTheCommandLineFiles(const WindowTexts& texts, const std::string& version)
+{
     e2e::TempFolder folder;
     ASSERT_TRUE(folder.IsValid());
     ASSERT_EQ(folder.Path().find(' '), std::string::npos) << "the command line splits names at spaces";
@@ -100,40 +116,42 @@ TEST_P(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
 
     std::string packed;
     ASSERT_TRUE(SzddReadFile(readme, &packed));
+    const std::string bytes = texts.pszBytes;
     const std::vector<std::vector<std::string>> expected = {
-        {setup, "exe", "50 Byte", "200 Byte", "25.0 %"},
-        {readme, "特定不可", std::to_string(packed.size()) + " Byte",
-         std::to_string(readmeText.size()) + " Byte"},
-        {missing, "txt", "-1 Byte", "0 Byte", "---"},
+        {setup, "exe", "50" + bytes, "200" + bytes, "25.0 %"},
+        {readme, texts.pszUnknown, std::to_string(packed.size()) + bytes, std::to_string(readmeText.size()) + bytes},
+        {missing, "txt", "-1" + bytes, "0" + bytes, "---"},
     };
     for (int nRow = 0; nRow < 3; ++nRow)
         for (size_t nColumn = 0; nColumn < expected[nRow].size(); ++nColumn)
             EXPECT_EQ(list.Cell(nRow, static_cast<int>(nColumn)), expected[nRow][nColumn])
                 << "row " << nRow << ", column " << nColumn;
+    EXPECT_EQ(WindowText(GetDlgItem(hWndMain, IDC_EXPAND)), texts.pszExpand);
+    EXPECT_EQ(WindowText(GetDlgItem(hWndMain, IDC_BROWSE_DEST)), texts.pszSameFolder);
 
     // The drive of the Windows folder. The free space may change meanwhile on a shared
     // disk; its total may not.
     char szWindows[MAX_PATH] = {};
     GetWindowsDirectoryA(szWindows, MAX_PATH);
     const std::string root = std::string(szWindows).substr(0, 3);
-    const std::string expectedDrive = DriveText(root.c_str(), DiskSpaceQueries());
+    const DriveSpace space = QueryDriveSpace(root.c_str(), DiskSpaceQueries());
     HWND hWndStatus = GetDlgItem(hWndMain, IDC_STATUSBAR);
     ASSERT_NE(hWndStatus, nullptr);
+    EXPECT_EQ(list.StatusPart(hWndStatus, 0), texts.pszThreeFiles);
     const std::string drive = list.StatusPart(hWndStatus, 1);
-    const std::string head = expectedDrive.substr(0, expectedDrive.find_first_of("0123456789"));
+    const std::string head = texts.pszBeforeLetter + root.substr(0, 1) + texts.pszAfterLetter;
     EXPECT_EQ(drive.substr(0, head.size()), head) << drive;
-    const std::vector<long long> numbers = Numbers(drive), expectedNumbers = Numbers(expectedDrive);
+    const std::vector<long long> numbers = Numbers(drive);
     ASSERT_EQ(numbers.size(), 3u) << drive;
-    ASSERT_EQ(expectedNumbers.size(), 3u) << expectedDrive;
-    if (std::string(GetParam()) == "win95") {
+    if (version == "win95") {
         // The first Windows 95 has only the 32-bit query, which tells of 2 GB at most.
         EXPECT_LE(numbers[1], 2097152) << drive;
         EXPECT_LE(numbers[0], numbers[1]) << drive;
         EXPECT_EQ(numbers[2], numbers[1] ? numbers[0] * 100 / numbers[1] : 0) << drive;
     } else {
-        EXPECT_EQ(numbers[1], expectedNumbers[1]) << drive;
-        EXPECT_LE(std::llabs(numbers[0] - expectedNumbers[0]), expectedNumbers[1] / 100 + 1) << drive;
-        EXPECT_LE(std::llabs(numbers[2] - expectedNumbers[2]), 1) << drive;
+        EXPECT_EQ(numbers[1], space.totalKByte) << drive;
+        EXPECT_LE(std::llabs(numbers[0] - space.freeKByte), space.totalKByte / 100 + 1) << drive;
+        EXPECT_LE(std::llabs(numbers[2] - space.percent), 1) << drive;
     }
 
     PostMessageA(hWndMain, WM_CLOSE, 0, 0);
@@ -141,6 +159,35 @@ TEST_P(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
     EXPECT_EQ(program.ExitCode(), 0u);
     // Nothing was expanded on the way.
     EXPECT_FALSE(e2e::FileExists(folder / "SETUP.exe"));
+}
+
+class MainWindowTest : public testing::TestWithParam<const char*> {
+protected:
+    e2e::ReportedVersion m_version{GetParam()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, MainWindowTest, testing::ValuesIn(e2e::kReportedVersions),
+                         e2e::ReportedVersionName);
+
+TEST_P(MainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
+{
+    ASSERT_TRUE(m_version.IsOk(GetParam())) << "cannot set the reported version " << GetParam();
+    ASSERT_EQ(GetACP(), 932u) << "run with a Japanese locale";
+    ListsTheCommandLineFiles(kJapanese, GetParam());
+}
+
+// Where the code page is not 932, the same window in English; as the first Windows 95
+// and the last Windows before Vista too.
+class EnglishMainWindowTest : public MainWindowTest {};
+
+INSTANTIATE_TEST_SUITE_P(Versions, EnglishMainWindowTest, testing::Values("", "win95", "winxp"),
+                         e2e::ReportedVersionName);
+
+TEST_P(EnglishMainWindowTest, ListsTheCommandLineFilesAndEndsWhenClosed)
+{
+    ASSERT_TRUE(m_version.IsOk(GetParam())) << "cannot set the reported version " << GetParam();
+    ASSERT_NE(GetACP(), 932u) << "run with a locale whose code page is not 932";
+    ListsTheCommandLineFiles(kEnglish, GetParam());
 }
 
 }  // namespace

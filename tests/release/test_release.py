@@ -1,7 +1,7 @@
 """Checks what scripts/release made in ZV_RELEASE_DIR for version ZV_VERSION: the zip a
 Windows user unpacks (8.3 names, a code page 932 README, the PE32 program and the
-console tool with their versions and imports) and the Debian package of the
-command-line tool."""
+console tool with their versions and imports), the Debian package of the command-line
+tool and the web page."""
 import os
 import re
 import struct
@@ -157,3 +157,16 @@ class DebianPackage(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class WebPage(unittest.TestCase):
+    def test_is_one_file_that_loads_nothing_from_anywhere(self):
+        with open(os.path.join(FOLDER, f"zorvane-{VERSION}.html"), encoding="utf-8") as f:
+            page = f.read()
+        self.assertIn(f"<title>Zorvane {VERSION}</title>", page)
+        policy = re.search(r'http-equiv="Content-Security-Policy" content="([^"]*)"', page).group(1)
+        self.assertIn("default-src 'none'", policy)
+        self.assertIn("connect-src 'none'", policy)
+        # No reference to another file: every script, style and the module are inline.
+        self.assertIsNone(re.search(r"<(script|link|img|iframe)[^>]*\b(src|href)=\"(?!data:)", page))
+        self.assertRegex(page, r'id="zv-module">[A-Za-z0-9+/=]{40000,}</script>')

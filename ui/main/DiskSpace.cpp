@@ -1,20 +1,10 @@
 #include "ui/main/DiskSpace.h"
-#include <cinttypes>
-#include <cstdio>
 
 namespace {
 typedef BOOL(WINAPI* PFN_GETDISKFREESPACEEX)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 
 CDiskSpaceQueries g_platformQueries;
 CDiskSpaceQueries* g_pQueries = nullptr;
-
-std::string Headed(char chDrive, const char* pszRest)
-{
-    std::string text;
-    if (chDrive)
-        text += chDrive;
-    return text + pszRest;
-}
 }
 
 void CDiskSpaceQueries::QueryVersion(OSVERSIONINFOA& info)
@@ -54,39 +44,35 @@ bool UsesFreeSpaceEx(DWORD dwPlatformId, DWORD dwBuildNumber)
     return dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && LOWORD(dwBuildNumber) >= 1000;
 }
 
-std::string FormatDriveText64(char chDrive, bool bOk, uint64_t freeBytes, uint64_t totalBytes)
+DriveSpace DriveSpace64(bool bOk, uint64_t freeBytes, uint64_t totalBytes)
 {
-    uint64_t freeKByte = 0, totalKByte = 0, percent = 0;
+    DriveSpace space;
     if (bOk) {
-        freeKByte = freeBytes >> 10;
-        totalKByte = totalBytes >> 10;
-        percent = totalBytes ? freeBytes * 100 / totalBytes : 0;
+        space.freeKByte = static_cast<int64_t>(freeBytes >> 10);
+        space.totalKByte = static_cast<int64_t>(totalBytes >> 10);
+        space.percent = static_cast<int>(totalBytes ? freeBytes * 100 / totalBytes : 0);
     }
-    char szRest[200];
-    snprintf(szRest, sizeof(szRest),
-             " ドライブ : 空き容量 %" PRId64 " KByte 総容量 %" PRId64 " KByte  %d %%の空きがあります。",
-             static_cast<int64_t>(freeKByte), static_cast<int64_t>(totalKByte), static_cast<int>(percent));
-    return Headed(chDrive, szRest);
+    return space;
 }
 
-std::string FormatDriveText32(char chDrive, bool bOk, DWORD sectorsPerCluster, DWORD bytesPerSector,
-                              DWORD freeClusters, DWORD totalClusters)
+DriveSpace DriveSpace32(bool bOk, DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,
+                        DWORD totalClusters)
 {
-    uint32_t freeKByte = 0, totalKByte = 0, percent = 0;
+    DriveSpace space;
     if (bOk) {
-        // Unsigned 32-bit throughout: each product wraps modulo 2^32.
+        // Unsigned 32-bit throughout: each product wraps modulo 2^32; the text shows
+        // the results as signed 32-bit numbers.
         const uint32_t kbytePerCluster = (uint32_t{sectorsPerCluster} * bytesPerSector) >> 10;
-        freeKByte = kbytePerCluster * freeClusters;
-        totalKByte = kbytePerCluster * totalClusters;
-        percent = totalKByte ? freeKByte * 100u / totalKByte : 0;
+        const uint32_t freeKByte = kbytePerCluster * freeClusters;
+        const uint32_t totalKByte = kbytePerCluster * totalClusters;
+        space.freeKByte = static_cast<int32_t>(freeKByte);
+        space.totalKByte = static_cast<int32_t>(totalKByte);
+        space.percent = static_cast<int>(totalKByte ? freeKByte * 100u / totalKByte : 0);
     }
-    char szRest[200];
-    snprintf(szRest, sizeof(szRest), " ドライブ : 空き容量 %d KByte 総容量 %d KByte  %d %%の空きがあります。",
-             static_cast<int>(freeKByte), static_cast<int>(totalKByte), static_cast<int>(percent));
-    return Headed(chDrive, szRest);
+    return space;
 }
 
-std::string DriveText(const char* pszRoot, CDiskSpaceQueries& queries)
+DriveSpace QueryDriveSpace(const char* pszRoot, CDiskSpaceQueries& queries)
 {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
@@ -95,11 +81,11 @@ std::string DriveText(const char* pszRoot, CDiskSpaceQueries& queries)
         uint64_t freeBytes = 0, totalBytes = 0;
         const CDiskSpaceQueries::ExResult result = queries.QueryFreeSpaceEx(pszRoot, freeBytes, totalBytes);
         if (result != CDiskSpaceQueries::ExResult::Missing)
-            return FormatDriveText64(pszRoot[0], result == CDiskSpaceQueries::ExResult::Done, freeBytes, totalBytes);
+            return DriveSpace64(result == CDiskSpaceQueries::ExResult::Done, freeBytes, totalBytes);
     }
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
     const bool bOk = queries.QueryFreeSpace(pszRoot, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
-    return FormatDriveText32(pszRoot[0], bOk, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
+    return DriveSpace32(bOk, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters);
 }
 
 CDiskSpaceQueries& DiskSpaceQueries()

@@ -1,7 +1,7 @@
 // The main window first: the LZ service's header must come before the system's.
 #include "ui/main/MainDlg.h"
 #include "ui/main/FileListCtrl.h"
-#include "framework/WinApp.h"
+#include "framework/Resource.h"
 #include "resource.h"
 #include "ui/main/FileDataSource.h"
 #include <commctrl.h>
@@ -61,7 +61,7 @@ void CFileListCtrl::OnContextMenu(HWND, POINT point)
         point.y += kKeyboardMenuOffset;
     }
 
-    HMENU hMenu = LoadMenuA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDR_CONTEXTMENU));
+    HMENU hMenu = LoadResMenu(IDR_CONTEXTMENU);
     if (!hMenu)
         return;
     // The top-level window receives the commands and the menu-help messages.

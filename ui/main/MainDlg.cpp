@@ -1,7 +1,7 @@
 #include "ui/main/MainDlg.h"
-#include "app/Warning.h"
 #include "framework/ResourceString.h"
 #include "framework/WaitCursor.h"
+#include "framework/Warning.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 #include "ui/common/AboutDlg.h"
@@ -9,24 +9,19 @@
 #include <shellapi.h>
 #include <cstdio>
 
-const char CMainDlg::kSameFolderMarker[] = "圧縮ファイルと同じフォルダへ展開します。";
-
 namespace {
-const char kExpandErrorCaption[] = "ファイル展開エラー";
-const char kRemoveErrorCaption[] = "ファイルリスト消去エラー";
-
 struct ColumnDef {
-    const char* pszTitle;
+    UINT nTitleId;
     int nWidth;
     int nFormat;
 };
 
 const ColumnDef kColumns[] = {
-    {"ファイル名", 250, LVCFMT_LEFT},
-    {"拡張子", 80, LVCFMT_CENTER},
-    {"展開前のサイズ", 100, LVCFMT_RIGHT},
-    {"展開後のサイズ", 100, LVCFMT_RIGHT},
-    {"圧縮率", 60, LVCFMT_RIGHT},
+    {IDS_COLUMN_FILE, 250, LVCFMT_LEFT},
+    {IDS_COLUMN_EXTENSION, 80, LVCFMT_CENTER},
+    {IDS_COLUMN_COMPRESSED, 100, LVCFMT_RIGHT},
+    {IDS_COLUMN_EXPANDED, 100, LVCFMT_RIGHT},
+    {IDS_COLUMN_RATIO, 60, LVCFMT_RIGHT},
 };
 
 enum {
@@ -56,12 +51,13 @@ void SetSubItemText(HWND hWndList, int nRow, int nSubItem, const char* pszText)
 // largest size), which shows as -1.
 std::string SizeText(uint32_t nSize)
 {
-    char szText[32];
-    if (nSize == 0xFFFFFFFFu)
-        std::snprintf(szText, sizeof szText, "%d Byte", -1);
-    else
-        std::snprintf(szText, sizeof szText, "%lu Byte", static_cast<unsigned long>(nSize));
-    return szText;
+    const std::string number = nSize == 0xFFFFFFFFu ? "-1" : std::to_string(nSize);
+    return FormatText(LoadResString(IDS_SIZE_BYTES), {number});
+}
+
+void ShowMainWarning(UINT nStringId, UINT nCaptionId, HWND hWndOwner)
+{
+    ShowWarning(CWinApp::ResourceInstance(), nStringId, LoadResString(nCaptionId).c_str(), hWndOwner);
 }
 
 // The common controls of the first Windows 95 and NT 4.0 (before 4.71, the first to
@@ -78,7 +74,7 @@ int NextSelectedRow(HWND hWndList, int nAfter)
 }
 }
 
-CMainDlg::CMainDlg() : CDialog(IDD_MAIN), m_strDestination(kSameFolderMarker)
+CMainDlg::CMainDlg() : CDialog(IDD_MAIN)
 {
     m_hIcon = LoadIconA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
 }
@@ -206,7 +202,7 @@ BOOL CMainDlg::OnInitDialog()
     m_bDoubleClickActivates = !ListSendsItemActivate();
     m_pImageList = ImageList_Create(16, 16, ILC_MASK, 0, kImageListGrowth);
     SendMessageA(m_lstFiles.m_hWnd, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(m_pImageList));
-    m_btnDestination.SetWindowText(m_strDestination.c_str());
+    ShowDestination();
 
     if (!m_arrStartFiles.empty()) {
         CWaitCursor wait;
@@ -229,7 +225,8 @@ void CMainDlg::InsertColumns()
         }
         column.fmt = kColumns[i].nFormat;
         column.cx = kColumns[i].nWidth;
-        column.pszText = const_cast<char*>(kColumns[i].pszTitle);
+        std::string title = LoadResString(kColumns[i].nTitleId);
+        column.pszText = &title[0];
         SendMessageA(m_lstFiles.m_hWnd, LVM_INSERTCOLUMNA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
 }
@@ -253,7 +250,8 @@ void CMainDlg::AddFile(const char* pszPath)
     item.iImage = nImage;
     SendMessageA(hWndList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
 
-    SetSubItemText(hWndList, nRow, kColumnExtension, file.m_szExt[0] ? file.m_szExt : "特定不可");
+    const std::string ext = file.m_szExt[0] ? std::string(file.m_szExt) : LoadResString(IDS_EXT_NOT_FOUND);
+    SetSubItemText(hWndList, nRow, kColumnExtension, ext.c_str());
 
     SetSubItemText(hWndList, nRow, kColumnCompressedSize, SizeText(nCompressed).c_str());
     SetSubItemText(hWndList, nRow, kColumnExpandedSize, SizeText(nExpanded).c_str());
@@ -279,7 +277,7 @@ void CMainDlg::OnRemove()
 {
     const HWND hWndList = m_lstFiles.m_hWnd;
     if (SendMessageA(hWndList, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
-        ShowWarning(CWinApp::ResourceInstance(), IDS_NO_FILE_TO_REMOVE, kRemoveErrorCaption, m_hWnd);
+        ShowMainWarning(IDS_NO_FILE_TO_REMOVE, IDS_REMOVE_ERROR, m_hWnd);
         return;
     }
     // Removing a row moves the later ones up, so the next selected row is at r or below.
@@ -301,7 +299,7 @@ void CMainDlg::OnExpand()
 {
     const HWND hWndList = m_lstFiles.m_hWnd;
     if (SendMessageA(hWndList, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
-        ShowWarning(CWinApp::ResourceInstance(), IDS_NO_FILE_TO_EXPAND, kExpandErrorCaption, m_hWnd);
+        ShowMainWarning(IDS_NO_FILE_TO_EXPAND, IDS_EXPAND_ERROR, m_hWnd);
         return;
     }
 
@@ -333,19 +331,19 @@ void CMainDlg::OnExpand()
     pause.Resume();
     UpdateStatusBar();
     if (bStoppedAtUnknownExt)
-        ShowWarning(CWinApp::ResourceInstance(), IDS_NO_EXTENSION, kExpandErrorCaption, m_hWnd);
+        ShowMainWarning(IDS_NO_EXTENSION, IDS_EXPAND_ERROR, m_hWnd);
     if (bSomeFailed)
         ShowExpandFailed();
 }
 
 void CMainDlg::ShowExpandFailed()
 {
-    ShowWarning(CWinApp::ResourceInstance(), IDS_EXPAND_FAILED, kExpandErrorCaption, m_hWnd);
+    ShowMainWarning(IDS_EXPAND_FAILED, IDS_EXPAND_ERROR, m_hWnd);
 }
 
 std::string CMainDlg::DestinationPrefix() const
 {
-    if (m_strDestination == kSameFolderMarker)
+    if (m_strDestination.empty())
         return std::string();
     // A drive root such as C:\ already ends in a backslash.
     if (m_strDestination.size() == 3)
@@ -374,7 +372,7 @@ void CMainDlg::OnItemActivate()
     // double-click does; the user hears of every other failure.
     if (nResult == SE_ERR_NOASSOC && OfferOpenWith(file.m_szOutputPath))
         return;
-    ShowWarning(CWinApp::ResourceInstance(), IDS_OPEN_FAILED, kExpandErrorCaption, m_hWnd);
+    ShowMainWarning(IDS_OPEN_FAILED, IDS_EXPAND_ERROR, m_hWnd);
 }
 
 INT_PTR CMainDlg::OpenWithShell(const char* pszPath)

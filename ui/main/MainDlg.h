@@ -20,16 +20,16 @@ public:
     // Deletes row nRow and frees its entry; later rows move up by one.
     void RemoveRow(int nRow);
     // What the expand command puts in front of the output names: empty for the
-    // same-folder marker, else the destination folder ending in a backslash.
+    // same folder, else the destination folder ending in a backslash.
     std::string DestinationPrefix() const;
+    // Shows the destination on its button: the folder, or the same-folder text.
+    void ShowDestination();
     void UpdateStatusBar();
     // Tells the user that some files were not expanded and stay in the list (warning 1005).
     void ShowExpandFailed();
     void EditExtension(int nRow);
 
-    // The destination text that means: expand beside each compressed file.
-    static const char kSameFolderMarker[];
-
+    // The destination folder; empty: beside each compressed file.
     std::string m_strDestination;
     std::vector<std::string> m_arrStartFiles;
     CFlatButton m_btnResetDest;

@@ -1,9 +1,9 @@
 // The main window's extension command: the extension dialog for one entry, or
 // for every entry with the same compressed extension.
 #include "ui/main/MainDlg.h"
-#include "app/Warning.h"
 #include "core/ExtensionTable.h"
 #include "framework/ResourceString.h"
+#include "framework/Warning.h"
 #include "framework/WinApp.h"
 #include "resource.h"
 #include "ui/main/ExtensionDlg.h"
@@ -12,7 +12,6 @@
 #include <cstring>
 
 namespace {
-const char kExtensionErrorCaption[] = "拡張子設定エラー";
 const int kColumnExtension = 1;
 
 void SetExtension(HWND hWndList, int nRow, CCompressedFile& file, const std::string& strExtension)
@@ -57,7 +56,7 @@ void CMainDlg::OnSetExtension()
 {
     const HWND hWndList = m_lstFiles.m_hWnd;
     if (SendMessageA(hWndList, LVM_GETSELECTEDCOUNT, 0, 0) != 1) {
-        ShowWarning(CWinApp::ResourceInstance(), IDS_SELECT_ONE_FILE, kExtensionErrorCaption, m_hWnd);
+        ShowWarning(CWinApp::ResourceInstance(), IDS_SELECT_ONE_FILE, LoadResString(IDS_EXTENSION_ERROR).c_str(), m_hWnd);
         return;
     }
     const int nRow = static_cast<int>(SendMessageA(hWndList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));

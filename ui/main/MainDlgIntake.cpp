@@ -2,20 +2,20 @@
 // file-open dialog, a folder's compressed files, and files dropped on the window.
 #include "ui/main/MainDlg.h"
 #include "framework/FileDialog.h"
+#include "framework/ResourceString.h"
 #include "framework/WaitCursor.h"
 #include "resource.h"
 #include "ui/common/FolderPicker.h"
 #include "ui/main/ListRedrawPause.h"
 #include <shellapi.h>
 #include <shlobj.h>
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
-const char kOpenFileFilter[] = "MS-EXPAND 圧縮ファイル (*.??_)\0*.??_\0すべてのファイル (*.*)\0*.*\0";
-const char kOpenFileTitle[] = "圧縮ファイルを開く";
 const char kSearchPattern[] = "\\*.*";
 
 bool IsDotEntry(const char* pszName)
@@ -90,8 +90,13 @@ std::vector<std::string> DroppedPaths(HDROP hDrop)
 
 void CMainDlg::OnOpenFile()
 {
-    CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, kOpenFileFilter, this);
-    dialog.SetTitle(kOpenFileTitle);
+    // The string table separates the filter's texts with '|', which no description or
+    // pattern holds; the dialog wants NULs, the last one doubled.
+    std::string filter = LoadResString(IDS_OPEN_FILE_FILTER);
+    std::replace(filter.begin(), filter.end(), '|', '\0');
+    filter += '\0';
+    CFileDialog dialog(true, nullptr, nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str(), this);
+    dialog.SetTitle(LoadResString(IDS_OPEN_FILE_TITLE).c_str());
     if (dialog.DoModal() != IDOK)
         return;
     AddFile(dialog.GetPathName().c_str());

@@ -7,7 +7,6 @@
 #include "ui/common/FolderPicker.h"
 #include "ui/main/DiskSpace.h"
 #include <shellapi.h>
-#include <cstdio>
 
 namespace {
 const int kNormalParts[2] = {100, 1000};
@@ -71,12 +70,12 @@ void CMainDlg::OnMenuSelect(UINT nItemID, UINT nFlags, HMENU)
 
 void CMainDlg::UpdateStatusBar()
 {
-    char szCount[64];
     const int nCount = static_cast<int>(SendMessageA(m_lstFiles.m_hWnd, LVM_GETITEMCOUNT, 0, 0));
-    snprintf(szCount, sizeof(szCount), "%d 個のファイル", nCount);
+    const std::string count =
+        FormatText(LoadResString(nCount == 1 ? IDS_FILE_COUNT_ONE : IDS_FILE_COUNT), {std::to_string(nCount)});
 
     std::string root;
-    if (m_strDestination == kSameFolderMarker) {
+    if (m_strDestination.empty()) {
         char szWindows[MAX_PATH] = {};
         GetWindowsDirectoryA(szWindows, MAX_PATH);
         root = szWindows;
@@ -88,12 +87,11 @@ void CMainDlg::UpdateStatusBar()
         root.resize(3);
     const std::string driveText = DriveText(root.c_str(), DiskSpaceQueries());
 
-    SetPartText(m_hWndStatus, 0, 0, szCount);
+    SetPartText(m_hWndStatus, 0, 0, count.c_str());
     SetPartText(m_hWndStatus, 1, 0, driveText.c_str());
 
-    std::string drivePath;
-    if (!driveText.empty())
-        drivePath += driveText[0];
+    // The drive's icon, from the letter that heads the drive text.
+    std::string drivePath = root.empty() ? " " : root.substr(0, 1);
     drivePath += ":\\";
     SHFILEINFOA info{};
     SHGetFileInfoA(drivePath.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON);
@@ -119,13 +117,19 @@ void CMainDlg::OnBrowseDestination()
     if (!picker.Browse())
         return;
     m_strDestination = picker.GetPath();
-    m_btnDestination.SetWindowText(m_strDestination.c_str());
+    ShowDestination();
     UpdateStatusBar();
 }
 
 void CMainDlg::OnResetDestination()
 {
-    m_strDestination = kSameFolderMarker;
-    m_btnDestination.SetWindowText(m_strDestination.c_str());
+    m_strDestination.clear();
+    ShowDestination();
     UpdateStatusBar();
+}
+
+void CMainDlg::ShowDestination()
+{
+    const std::string caption = m_strDestination.empty() ? LoadResString(IDS_SAME_FOLDER) : m_strDestination;
+    m_btnDestination.SetWindowText(caption.c_str());
 }

@@ -86,8 +86,8 @@ TEST(MainDlgDestinationPrefixTest, OnlyADriveRootIsUsedAsItStands)
     EXPECT_EQ(dlg.DestinationPrefix(), "C:\\");
     dlg.m_strDestination = "D:\\DATA";
     EXPECT_EQ(dlg.DestinationPrefix(), "D:\\DATA\\");
-    // A marker with anything added is a folder name like any other.
-    dlg.m_strDestination = std::string(CMainDlg::kSameFolderMarker) + " ";
+    // The same-folder text that the button shows is a folder name like any other.
+    dlg.m_strDestination = "圧縮ファイルと同じフォルダへ展開します。";
     EXPECT_EQ(dlg.DestinationPrefix(), dlg.m_strDestination + "\\");
 }
 

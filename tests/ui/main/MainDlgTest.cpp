@@ -51,7 +51,7 @@ TEST(MainDlgTest, ListsTheStartFilesWithTheirSizesAndRatios)
     EXPECT_EQ(rows[3], (Cells{missing, "dll", "-1 Byte", "0 Byte", "---"}));
     // The same path twice gives two rows.
     EXPECT_EQ(rows[4], rows[0]);
-    EXPECT_EQ(destinationCaption, CMainDlg::kSameFolderMarker);
+    EXPECT_EQ(destinationCaption, "圧縮ファイルと同じフォルダへ展開します。");
 }
 
 TEST(MainDlgTest, ListsKwajAndShortHeaderFilesWithTheirOwnSizesAndARecordedExtension)

@@ -110,12 +110,12 @@ TEST(StatusBarDestinationTest, ResetGoesBackToTheMarkerAndRefreshesEachTime)
         d.m_btnDestination.SetWindowText("Z:\\ELSEWHERE");
         const int nBefore = queries.m_nRefreshes;
         d.Command(IDC_RESET_DEST);
-        EXPECT_EQ(d.m_strDestination, CMainDlg::kSameFolderMarker);
-        EXPECT_EQ(d.DestinationCaption(), CMainDlg::kSameFolderMarker);
+        EXPECT_EQ(d.m_strDestination, "");
+        EXPECT_EQ(d.DestinationCaption(), "圧縮ファイルと同じフォルダへ展開します。");
         EXPECT_EQ(queries.m_nRefreshes, nBefore + 1);
         SendMessageA(d.m_hWndStatus, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>("stale"));
         d.Command(IDC_RESET_DEST);
-        EXPECT_EQ(d.m_strDestination, CMainDlg::kSameFolderMarker);
+        EXPECT_EQ(d.m_strDestination, "");
         EXPECT_EQ(queries.m_nRefreshes, nBefore + 2);
         EXPECT_EQ(d.StatusText(0), "0 個のファイル");
     });

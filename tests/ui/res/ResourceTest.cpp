@@ -1,10 +1,12 @@
 // The program's resources as the running program sees them: every text in the
 // ANSI code page, the menus with their command ids, the dialog templates bit
-// for bit, the icon images and the version.
+// for bit, the icon images and the version; and the English twin of every
+// dialog, menu and string.
 #include "framework/WinApp.h"
 #include "resource.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -149,10 +151,13 @@ private:
     bool m_overrun = false;
 };
 
-// Reads an extended template (DLGTEMPLATEEX) from the program's resources.
-bool LoadDialogTemplate(UINT id, DialogTemplate& dlg)
+const LANGID kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+const LANGID kEnglish = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+// Reads an extended template (DLGTEMPLATEEX) of the language from the program's resources.
+bool LoadDialogTemplate(UINT id, DialogTemplate& dlg, LANGID language = kJapanese)
 {
-    HRSRC hRes = FindResourceA(Module(), MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+    HRSRC hRes = FindResourceExA(Module(), RT_DIALOG, MAKEINTRESOURCEA(id), language);
     if (!hRes)
         return false;
     const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(Module(), hRes)));
@@ -248,6 +253,96 @@ void ExpectDialogFont(const DialogTemplate& dlg)
 
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 
+HMENU LoadMenuIn(UINT id, LANGID language)
+{
+    HRSRC hRes = FindResourceExA(Module(), RT_MENU, MAKEINTRESOURCEA(id), language);
+    return hRes ? LoadMenuIndirectA(LockResource(LoadResource(Module(), hRes))) : nullptr;
+}
+
+// ---- both languages ------------------------------------------------------------
+
+BOOL CALLBACK AddLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param)
+{
+    reinterpret_cast<std::vector<LANGID>*>(param)->push_back(language);
+    return TRUE;
+}
+
+// The languages a resource exists in, as the module lists them.
+std::vector<LANGID> LanguagesOf(LPCSTR type, UINT id)
+{
+    std::vector<LANGID> languages;
+    EnumResourceLanguagesA(Module(), type, MAKEINTRESOURCEA(id), &AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    return languages;
+}
+
+BOOL CALLBACK AddName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param)
+{
+    if (IS_INTRESOURCE(name))
+        reinterpret_cast<std::vector<UINT>*>(param)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
+    return TRUE;
+}
+
+// The 16 strings of a string-table block in one language, as UTF-16.
+std::vector<std::wstring> StringBlock(UINT block, LANGID language)
+{
+    std::vector<std::wstring> strings(16);
+    HRSRC hRes = FindResourceExA(Module(), RT_STRING, MAKEINTRESOURCEA(block), language);
+    if (!hRes)
+        return strings;
+    const auto* p = static_cast<const WCHAR*>(LockResource(LoadResource(Module(), hRes)));
+    for (std::wstring& text : strings) {
+        text.assign(p + 1, *p);
+        p += 1 + *p;
+    }
+    return strings;
+}
+
+// The placeholders %1 to %9 of a text, in order: each language must fill in the same numbers.
+std::wstring Placeholders(const std::wstring& text)
+{
+    std::wstring found;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == L'%' && (text[i + 1] == L'%' || (text[i + 1] >= L'1' && text[i + 1] <= L'9')))
+            found += text[++i];
+    return found;
+}
+
+bool IsPlainAscii(const std::wstring& text)
+{
+    for (wchar_t ch : text)
+        if (ch < 0x20 ? ch != L'\n' : ch > 0x7E)
+            return false;
+    return true;
+}
+
+// Both menus item by item: the same commands, separators and popups; English texts
+// that every code page shows.
+void ExpectSameMenus(HMENU hJapanese, HMENU hEnglish)
+{
+    ASSERT_EQ(GetMenuItemCount(hEnglish), GetMenuItemCount(hJapanese));
+    for (int i = 0; i < GetMenuItemCount(hJapanese); ++i) {
+        SCOPED_TRACE("item " + std::to_string(i));
+        MENUITEMINFOA ja = {}, en = {};
+        ja.cbSize = en.cbSize = sizeof ja;
+        ja.fMask = en.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
+        ASSERT_TRUE(GetMenuItemInfoA(hJapanese, static_cast<UINT>(i), TRUE, &ja));
+        ASSERT_TRUE(GetMenuItemInfoA(hEnglish, static_cast<UINT>(i), TRUE, &en));
+        EXPECT_EQ(en.fType, ja.fType);
+        ASSERT_EQ(en.hSubMenu != nullptr, ja.hSubMenu != nullptr);
+        // A popup's id is its menu's handle.
+        if (!ja.hSubMenu) {
+            EXPECT_EQ(en.wID, ja.wID);
+        }
+        if (!(ja.fType & MFT_SEPARATOR)) {
+            const std::string text = ItemText(hEnglish, static_cast<UINT>(i));
+            EXPECT_FALSE(text.empty());
+            EXPECT_TRUE(IsPlainAscii(std::wstring(text.begin(), text.end()))) << text;
+        }
+        if (ja.hSubMenu)
+            ExpectSameMenus(ja.hSubMenu, en.hSubMenu);
+    }
+}
+
 }  // namespace
 
 TEST(Resources, StringTableHoldsEveryTextInTheAnsiCodePage)
@@ -299,7 +394,7 @@ TEST(Resources, StringTableHoldsEveryTextInTheAnsiCodePage)
 
 TEST(Resources, MenusCarryTheirCommandsAndHelpTexts)
 {
-    HMENU hMain = LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_MAINMENU));
+    HMENU hMain = LoadMenuIn(IDR_MAINMENU, kJapanese);
     ASSERT_NE(hMain, nullptr);
     ASSERT_EQ(GetMenuItemCount(hMain), 3);
     const char* const popups[] = {"ファイル(&F)", "編集(&E)", "ヘルプ(&H)"};
@@ -326,7 +421,7 @@ TEST(Resources, MenusCarryTheirCommandsAndHelpTexts)
     }
     DestroyMenu(hMain);
 
-    HMENU hContext = LoadMenuA(Module(), MAKEINTRESOURCEA(IDR_CONTEXTMENU));
+    HMENU hContext = LoadMenuIn(IDR_CONTEXTMENU, kJapanese);
     ASSERT_NE(hContext, nullptr);
     ASSERT_EQ(GetMenuItemCount(hContext), 1);
     {
@@ -534,4 +629,87 @@ TEST(Resources, VersionIsTwoPointTwo)
     };
     EXPECT_EQ(value(L"FileVersion"), L"2.2");
     EXPECT_EQ(value(L"ProductName"), L"Zorvane");
+}
+
+TEST(ResourceLanguages, EveryDialogMenuAndStringBlockExistsInJapaneseAndEnglish)
+{
+    std::vector<UINT> blocks;
+    EnumResourceNamesA(Module(), RT_STRING, &AddName, reinterpret_cast<LONG_PTR>(&blocks));
+    ASSERT_FALSE(blocks.empty());
+    const std::vector<std::pair<LPCSTR, std::vector<UINT>>> resources = {
+        {RT_DIALOG, {IDD_ABOUTBOX, IDD_MAIN, IDD_EXTENSION}},
+        {RT_MENU, {IDR_CONTEXTMENU, IDR_MAINMENU}},
+        {RT_STRING, blocks},
+    };
+    for (const auto& [type, ids] : resources)
+        for (UINT id : ids) {
+            SCOPED_TRACE("type " + std::to_string(reinterpret_cast<ULONG_PTR>(type)) + ", id " + std::to_string(id));
+            std::vector<LANGID> languages = LanguagesOf(type, id);
+            std::sort(languages.begin(), languages.end());
+            EXPECT_EQ(languages, (std::vector<LANGID>{kEnglish, kJapanese}));
+        }
+}
+
+TEST(ResourceLanguages, EveryStringHasAnEnglishTwinWithTheSamePlaceholders)
+{
+    std::vector<UINT> blocks;
+    EnumResourceNamesA(Module(), RT_STRING, &AddName, reinterpret_cast<LONG_PTR>(&blocks));
+    int nStrings = 0;
+    for (UINT block : blocks) {
+        const std::vector<std::wstring> ja = StringBlock(block, kJapanese), en = StringBlock(block, kEnglish);
+        for (UINT i = 0; i < 16; ++i) {
+            const UINT id = (block - 1) * 16 + i;
+            SCOPED_TRACE("string " + std::to_string(id));
+            // A missing English string would show an empty warning or an empty help line.
+            EXPECT_EQ(en[i].empty(), ja[i].empty());
+            EXPECT_EQ(Placeholders(en[i]), Placeholders(ja[i]));
+            EXPECT_TRUE(IsPlainAscii(en[i]));
+            nStrings += !ja[i].empty();
+        }
+    }
+    EXPECT_GE(nStrings, 40);
+}
+
+TEST(ResourceLanguages, EnglishDialogsHaveTheJapaneseControlsInAFontOfEveryEnglishWindows)
+{
+    for (UINT id : {IDD_ABOUTBOX, IDD_MAIN, IDD_EXTENSION}) {
+        SCOPED_TRACE("dialog " + std::to_string(id));
+        DialogTemplate ja, en;
+        ASSERT_TRUE(LoadDialogTemplate(id, ja, kJapanese));
+        ASSERT_TRUE(LoadDialogTemplate(id, en, kEnglish));
+        EXPECT_EQ(en.style, ja.style);
+        EXPECT_EQ(en.exStyle, ja.exStyle);
+        EXPECT_EQ(en.cx, ja.cx);
+        EXPECT_EQ(en.cy, ja.cy);
+        EXPECT_TRUE(en.menu.ordinal == ja.menu.ordinal && en.menu.name == ja.menu.name);
+        EXPECT_EQ(en.pointSize, 8);
+        EXPECT_EQ(en.typeface, L"MS Sans Serif");
+        EXPECT_TRUE(IsPlainAscii(en.title));
+        ASSERT_EQ(en.items.size(), ja.items.size());
+        for (size_t i = 0; i < ja.items.size(); ++i) {
+            SCOPED_TRACE("control " + std::to_string(i + 1));
+            const DialogItem &jaItem = ja.items[i], &enItem = en.items[i];
+            EXPECT_EQ(enItem.id, jaItem.id);
+            EXPECT_EQ(enItem.style, jaItem.style);
+            EXPECT_EQ(enItem.exStyle, jaItem.exStyle);
+            EXPECT_TRUE(enItem.windowClass.ordinal == jaItem.windowClass.ordinal &&
+                        enItem.windowClass.name == jaItem.windowClass.name);
+            EXPECT_EQ(enItem.title.name.empty(), jaItem.title.name.empty());
+            EXPECT_EQ(enItem.title.ordinal, jaItem.title.ordinal);
+            EXPECT_TRUE(IsPlainAscii(enItem.title.name));
+        }
+    }
+}
+
+TEST(ResourceLanguages, EnglishMenusHaveTheJapaneseCommands)
+{
+    for (UINT id : {IDR_MAINMENU, IDR_CONTEXTMENU}) {
+        SCOPED_TRACE("menu " + std::to_string(id));
+        HMENU hJapanese = LoadMenuIn(id, kJapanese), hEnglish = LoadMenuIn(id, kEnglish);
+        ASSERT_NE(hJapanese, nullptr);
+        ASSERT_NE(hEnglish, nullptr);
+        ExpectSameMenus(hJapanese, hEnglish);
+        DestroyMenu(hJapanese);
+        DestroyMenu(hEnglish);
+    }
 }

@@ -1,4 +1,4 @@
-#include "app/Warning.h"
+#include "framework/Warning.h"
 #include "framework/ResourceString.h"
 #include "resource.h"
 #include <gtest/gtest.h>
