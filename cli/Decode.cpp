@@ -1,28 +1,10 @@
 #include "cli/Decode.h"
+#include "core/FileStreams.h"
 #include "lz/Formats.h"
 #include "lz/LzError.h"
 #include "platform/Console.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
-
-namespace {
-
-class CFileSource : public lz::ByteSource {
-public:
-    explicit CFileSource(platform::File& file) : m_file(file) {}
-    int64_t Read(uint8_t* pBuffer, size_t nBytes) override {
-        int64_t n = m_file.Read(pBuffer, nBytes);
-        if (n < 0) m_bFailed = true;
-        return n;
-    }
-    bool Failed() const { return m_bFailed; }
-
-private:
-    platform::File& m_file;
-    bool m_bFailed = false;
-};
-
-}  // namespace
 
 bool CCountingSink::Write(const uint8_t* pBuffer, size_t nBytes) {
     m_nCount.fetch_add(nBytes, std::memory_order_relaxed);
@@ -34,7 +16,10 @@ bool CCountingSink::Write(const uint8_t* pBuffer, size_t nBytes) {
 bool DecodeFile(const char* pszPath, CCountingSink& sink, DecodeResult* pResult) {
     platform::File file;
     if (!file.OpenRead(pszPath)) return false;
-    CFileSource source(file);
+    // Appended to while it is read, the file would grow until the disk is full.
+    pResult->bInputIsOutput = sink.ToStdout() && file.IsStandardOutput();
+    if (pResult->bInputIsOutput) return true;
+    lz::FileSource source(file);
     uint8_t abSignature[lz::kSignatureSize];
     const int64_t nGot = source.Read(abSignature, sizeof abSignature);
     pResult->bCompressed = nGot > 0 && lz::DetectFormat(abSignature, static_cast<size_t>(nGot)) != lz::Format::kPlain;

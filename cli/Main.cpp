@@ -7,6 +7,7 @@
 #include "cli/Naming.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "cli/ShownName.h"
 #include "cli/Tree.h"
 #include "cli/Wildcards.h"
 #include "core/CompressedFile.h"
@@ -33,6 +34,7 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailSourceUnreadable: return "cannot open the file";
     case CCompressedFile::kFailTargetUnwritable: return "cannot create the output file";
     case CCompressedFile::kFailTruncated: return DataStateReason(DataState::kTruncated);
+    case CCompressedFile::kFailReadError: return DataStateReason(DataState::kReadError);
     case CCompressedFile::kFailCorrupt: return DataStateReason(DataState::kCorrupt);
     case CCompressedFile::kFailUnknownMethod: return DataStateReason(DataState::kUnknownMethod);
     case CCompressedFile::kFailWrite: return "write failed (disk full?)";
@@ -48,7 +50,7 @@ const char* Reason(CCompressedFile::Failure e) {
 void Say(std::FILE* pStream, const std::string& strLine) { std::fputs((strLine + "\n").c_str(), pStream); }
 
 void ReportError(const std::string& strWhat, const std::string& strReason) {
-    Say(stderr, std::string(kProgramName) + ": " + strWhat + ": " + strReason);
+    Say(stderr, std::string(kProgramName) + ": " + ShownName(strWhat) + ": " + strReason);
 }
 
 std::string SystemReason() { return platform::ErrorText(platform::LastError()); }
@@ -73,14 +75,6 @@ std::string CannotOpen(const char* pszPath) {
     return Reason(CCompressedFile::kFailSourceUnreadable);
 }
 
-// Makes the folders of the prefix below strDirectory ("DIR/sub/deeper/") that are missing.
-bool MakeFolders(const std::string& strPrefix, size_t nFrom) {
-    for (size_t nEnd = platform::FindSeparator(strPrefix, nFrom); nEnd != std::string::npos;
-         nEnd = platform::FindSeparator(strPrefix, nEnd + 1))
-        if (!platform::MakeFolder(strPrefix.substr(0, nEnd).c_str())) return false;
-    return true;
-}
-
 // The expanded size that the file's header records, without decoding; 0 when it
 // records none, so that such a file gets no progress line.
 uint64_t RecordedExpandedSize(const CCompressedFile& file) {
@@ -90,11 +84,17 @@ uint64_t RecordedExpandedSize(const CCompressedFile& file) {
     return nExpanded == CCompressedFile::kSizeNotRecorded ? 0 : nExpanded;
 }
 
+// How a result line tells that the replaced file's old copy stays (on Windows 95/98/ME,
+// while it is open elsewhere); it is tried once more when the run ends.
+std::string OldCopyNote(const std::string& strOldCopy) {
+    return strOldCopy.empty() ? std::string() : " (the old file stays as " + ShownName(strOldCopy) + " while in use)";
+}
+
 // A progress line for a file that expands to nTotal bytes, when it wants one.
-std::unique_ptr<CProgressLine> ProgressFor(const char* pszPath, uint64_t nTotal, bool bQuiet,
+std::unique_ptr<CProgressLine> ProgressFor(const std::string& strPath, uint64_t nTotal, bool bQuiet,
                                            std::function<uint64_t()> sample) {
     if (!WantsProgress(nTotal, bQuiet)) return nullptr;
-    return std::unique_ptr<CProgressLine>(new CProgressLine(pszPath, nTotal, std::move(sample)));
+    return std::unique_ptr<CProgressLine>(new CProgressLine(ShownName(strPath), nTotal, std::move(sample)));
 }
 
 class CExpandRun {
@@ -106,8 +106,11 @@ public:
 private:
     bool TakePattern(const std::string& strArg);
     bool TakeArgument(const std::string& strArg);
-    bool TakeFile(const std::string& strPath, const std::string& strRelativeFolder);
-    bool ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strRelativeFolder);
+    bool TakeFile(const std::string& strPath, const std::string& strTree, const std::string& strRelativeFolder);
+    std::string OpenTreeFolder(const std::string& strTree, const std::string& strRelativeFolder,
+                               platform::Folder* pFolder);
+    bool ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strTree,
+                    const std::string& strRelativeFolder);
     bool ListFile(CCompressedFile& file, NameRule eRule);
     bool WriteToStdout(CCompressedFile& file);
 
@@ -128,6 +131,9 @@ int CExpandRun::Go() {
     }
     bool bAllDone = true;
     for (const std::string& strArg : m_o.files) bAllDone = TakePattern(strArg) && bAllDone;
+    // The expansions were done all the same: what stays is told, and is no failure.
+    for (const std::string& strPath : platform::RemoveOldCopies())
+        ReportError(strPath, "the old copy of a replaced file is still in use; delete it later");
     return bAllDone ? 0 : 1;
 }
 
@@ -161,7 +167,7 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
         ReportError(strArg, SystemReason());
         return false;
     }
-    if (eKind == PathKind::kFile) return TakeFile(strArg, std::string());
+    if (eKind == PathKind::kFile) return TakeFile(strArg, std::string(), std::string());
     if (eKind != PathKind::kFolder) {
         ReportError(strArg, NotAFile(eKind));
         return false;
@@ -171,15 +177,20 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
         return false;
     }
     std::vector<FoundFile> files;
-    std::vector<std::string> unreadable;
-    FindCompressedFiles(strArg, &files, &unreadable);
+    std::vector<std::string> links, unreadable;
+    FindCompressedFiles(strArg, &files, &links, &unreadable);
+    // Not a failure: a tree's links are never taken, as they may lead out of it.
+    for (const std::string& strLink : links) ReportError(strLink, "skipped: a symbolic link");
     for (const std::string& strFolder : unreadable) ReportError(strFolder, "cannot read the folder");
     bool bAllDone = unreadable.empty();
-    for (const FoundFile& found : files) bAllDone = TakeFile(found.strPath, found.strRelativeFolder) && bAllDone;
+    for (const FoundFile& found : files)
+        bAllDone = TakeFile(found.strPath, strArg, found.strRelativeFolder) && bAllDone;
     return bAllDone;
 }
 
-bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strRelativeFolder) {
+// strTree: the folder named for -R that the file was found in, else empty.
+bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strTree,
+                          const std::string& strRelativeFolder) {
     CCompressedFile file(strPath.c_str());
     if (file.m_szPath[0] == '\0') {
         ReportError(strPath, Reason(CCompressedFile::kFailNoFile));
@@ -188,14 +199,41 @@ bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strRela
     const NameRule eRule = ChooseExtension(file, m_o.bRestoreFromHeader);
     if (m_o.bList) return ListFile(file, eRule);
     if (m_o.bToStdout) return WriteToStdout(file);
-    return ExpandFile(file, eRule, strRelativeFolder);
+    return ExpandFile(file, eRule, strTree, strRelativeFolder);
 }
 
-bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strRelativeFolder) {
+// The output's folder for a file of a tree: the folders below the top one (DIR of -d,
+// where they are made when missing, or else the tree's own) are taken one by one and
+// never through a link, so that a folder swapped for one cannot send the file elsewhere.
+// Empty, or why not.
+std::string CExpandRun::OpenTreeFolder(const std::string& strTree, const std::string& strRelativeFolder,
+                                       platform::Folder* pFolder) {
+    const bool bMake = !m_o.strDirectory.empty();
+    const std::string& strTop = bMake ? m_o.strDirectory : strTree;
+    if (!pFolder->Open(strTop)) return "cannot open the folder " + ShownName(strTop) + ": " + SystemReason();
+    for (size_t nStart = 0, nEnd; nStart < strRelativeFolder.size(); nStart = nEnd + 1) {
+        nEnd = platform::FindSeparator(strRelativeFolder, nStart);
+        if (nEnd == std::string::npos) nEnd = strRelativeFolder.size();
+        const std::string strName = strRelativeFolder.substr(nStart, nEnd - nStart);
+        if (pFolder->OpenBelow(*pFolder, strName, bMake)) continue;
+        const std::string strReason = SystemReason();
+        const std::string strPath = ShownName(pFolder->Prefix() + strName);
+        PathKind eKind;
+        if (pFolder->GetKind(strName.c_str(), &eKind) && eKind == PathKind::kLink)
+            return strPath + " is a symbolic link; not followed";
+        return (bMake ? "cannot create the folder " : "cannot open the folder ") + strPath + ": " + strReason;
+    }
+    return std::string();
+}
+
+bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strTree,
+                            const std::string& strRelativeFolder) {
     const std::string strPrefix = DestinationPrefix(m_o.strDirectory, strRelativeFolder);
-    if (!strRelativeFolder.empty() && !strPrefix.empty() &&
-        !MakeFolders(strPrefix, strPrefix.size() - strRelativeFolder.size())) {
-        ReportError(strPrefix, "cannot create the folder: " + SystemReason());
+    platform::Folder folder;
+    const std::string strNoFolder =
+        strTree.empty() ? std::string() : OpenTreeFolder(strTree, strRelativeFolder, &folder);
+    if (!strNoFolder.empty()) {
+        ReportError(file.m_szPath, strNoFolder);
         return false;
     }
     bool bDone;
@@ -206,26 +244,36 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
                                      [nWrittenBefore] { return platform::BytesWrittenToFiles() - nWrittenBefore; });
         bDone = file.Expand(strPrefix.c_str(),
                             m_o.bKeepExisting ? CCompressedFile::kKeepExisting : CCompressedFile::kReplaceExisting,
-                            m_o.bSalvage ? CCompressedFile::kSalvageDamaged : CCompressedFile::kRefuseDamaged);
+                            m_o.bSalvage ? CCompressedFile::kSalvageDamaged : CCompressedFile::kRefuseDamaged,
+                            folder.IsOpen() ? &folder : nullptr);
     }
     const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
     if (bDone || bSalvaged) {
         if (!m_o.bQuiet)
-            Say(stdout, std::string(file.m_szPath) + " -> " + file.m_szOutputPath +
-                            NameNote(eRule, file.RecordedExtension()) + (bSalvaged ? " (damaged)" : ""));
+            Say(stdout, ShownName(file.m_szPath) + " -> " + ShownName(file.m_szOutputPath) +
+                            NameNote(eRule, file.RecordedExtension()) + (bSalvaged ? " (damaged)" : "") +
+                            OldCopyNote(file.OldCopy()));
         if (bDone) return true;
         ReportError(file.m_szPath,
                     std::string("damaged, written as far as its data goes: ") + Reason(file.LastFailure()));
         return false;
     }
     std::string strName;
-    switch (file.LastFailure()) {
+    const CCompressedFile::Failure eFailure = file.LastFailure();
+    switch (eFailure) {
     case CCompressedFile::kFailTargetExists:
         file.OutputName(strPrefix.c_str(), &strName);
-        ReportError(file.m_szPath, strName + " exists; not replaced");
+        ReportError(file.m_szPath,
+                    ShownName(strName) + " exists; not replaced" +
+                        (m_o.bSalvage && !m_o.bKeepExisting ? " (--salvage never replaces a file)" : ""));
         break;
     case CCompressedFile::kFailSourceUnreadable: ReportError(file.m_szPath, CannotOpen(file.m_szPath)); break;
-    default: ReportError(file.m_szPath, Reason(file.LastFailure())); break;
+    case CCompressedFile::kFailTruncated:
+    case CCompressedFile::kFailCorrupt:
+    case CCompressedFile::kFailReadError:
+        ReportError(file.m_szPath, std::string(Reason(eFailure)) + (m_o.bSalvage ? "; nothing to salvage" : ""));
+        break;
+    default: ReportError(file.m_szPath, Reason(eFailure)); break;
     }
     return false;
 }
@@ -249,8 +297,9 @@ bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
     }
     // A file that records no length is as long as its data, learnt by this one decoding.
     const uint64_t nExpanded = bRecorded ? nRecorded : result.nResult < 0 ? 0 : static_cast<uint64_t>(result.nResult);
-    ListEntry entry{file.m_szPath, eRule == NameRule::kFallback ? "" : file.m_szExt, static_cast<uint64_t>(nCompressed),
-                    nExpanded, DataStateOf(result.nResult, result.bReadFailed, result.bCompressed)};
+    ListEntry entry{ShownName(file.m_szPath), eRule == NameRule::kFallback ? "" : file.m_szExt,
+                    static_cast<uint64_t>(nCompressed), nExpanded,
+                    DataStateOf(result.nResult, result.bReadFailed, result.bCompressed)};
     if (!m_o.bQuiet) Say(stdout, ListLine(entry));
     if (!IsDamaged(entry.eState)) return true;
     ReportError(file.m_szPath, DataStateReason(entry.eState));
@@ -268,6 +317,10 @@ bool CExpandRun::WriteToStdout(CCompressedFile& file) {
     }
     if (!bOpened) {
         ReportError(file.m_szPath, CannotOpen(file.m_szPath));
+        return false;
+    }
+    if (result.bInputIsOutput) {
+        ReportError(file.m_szPath, "input file is output file");
         return false;
     }
     if (result.nResult >= 0) return true;

@@ -32,7 +32,7 @@ const OptionDef kOptions[] = {
      [](Options& o, const char*) { o.bKeepExisting = true; }},
     {'f', "force", nullptr, "replace existing files (the default)",
      [](Options& o, const char*) { o.bKeepExisting = false; }},
-    {0, "salvage", nullptr, "write what a damaged file yields (still an error)",
+    {0, "salvage", nullptr, "write what a damaged file yields; replaces nothing",
      [](Options& o, const char*) { o.bSalvage = true; }},
     {'q', "quiet", nullptr, "report errors only",
      [](Options& o, const char*) { o.bQuiet = true; }},

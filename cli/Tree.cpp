@@ -10,7 +10,7 @@ namespace {
 using platform::PathKind;
 
 void Scan(const std::string& strFolder, const std::string& strRelative, std::vector<FoundFile>* pFiles,
-          std::vector<std::string>* pUnreadable) {
+          std::vector<std::string>* pLinks, std::vector<std::string>* pUnreadable) {
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(strFolder, &entries)) {
         pUnreadable->push_back(strFolder);
@@ -24,23 +24,24 @@ void Scan(const std::string& strFolder, const std::string& strRelative, std::vec
     std::vector<std::string> subfolders;
     for (const platform::FolderEntry& entry : entries) {
         const std::string strPath = strPrefix + entry.strName;
-        PathKind eKind = entry.eKind;
-        if (eKind == PathKind::kFolder) {
+        const bool bCompressed = entry.strName.back() == '_';
+        PathKind eLeadsTo;
+        if (entry.eKind == PathKind::kFolder)
             subfolders.push_back(entry.strName);
-            continue;
-        }
-        // A link counts as what it leads to, but only a file is taken.
-        if (eKind == PathKind::kLink && !platform::GetPathKind(strPath.c_str(), platform::Links::kFollow, &eKind))
-            continue;
-        if (eKind == PathKind::kFile && entry.strName.back() == '_') pFiles->push_back({strPath, strRelative});
+        else if (entry.eKind == PathKind::kFile && bCompressed)
+            pFiles->push_back({strPath, strRelative});
+        else if (entry.eKind == PathKind::kLink &&
+                 (bCompressed || (platform::GetPathKind(strPath.c_str(), platform::Links::kFollow, &eLeadsTo) &&
+                                  eLeadsTo == PathKind::kFolder)))
+            pLinks->push_back(strPath);
     }
     for (const std::string& strName : subfolders)
-        Scan(strPrefix + strName, strRelative + strName + strSeparator, pFiles, pUnreadable);
+        Scan(strPrefix + strName, strRelative + strName + strSeparator, pFiles, pLinks, pUnreadable);
 }
 
 }  // namespace
 
 void FindCompressedFiles(const std::string& strFolder, std::vector<FoundFile>* pFiles,
-                         std::vector<std::string>* pUnreadable) {
-    Scan(strFolder, std::string(), pFiles, pUnreadable);
+                         std::vector<std::string>* pLinks, std::vector<std::string>* pUnreadable) {
+    Scan(strFolder, std::string(), pFiles, pLinks, pUnreadable);
 }

@@ -10,8 +10,9 @@ struct FoundFile {
 
 // Appends the files in strFolder and in all folders below it whose names end in
 // '_' (the window's rule for a folder's compressed files), sorted by name
-// (NameBefore) within each folder, a folder's own files before those of its subfolders. Links to
-// folders are not followed, so a loop cannot run forever. Folders that cannot be
-// read are appended to *pUnreadable.
+// (NameBefore) within each folder, a folder's own files before those of its
+// subfolders. Links are never followed, as they may lead anywhere, out of the tree
+// too: those that name compressed files or lead to folders are appended to *pLinks.
+// Folders that cannot be read are appended to *pUnreadable.
 void FindCompressedFiles(const std::string& strFolder, std::vector<FoundFile>* pFiles,
-                         std::vector<std::string>* pUnreadable);
+                         std::vector<std::string>* pLinks, std::vector<std::string>* pUnreadable);

@@ -50,9 +50,10 @@ if(PORTABLE_TEST_SOURCES)
 endif()
 
 # The command-line tool's own cases against ZVEXPAND.EXE beside them, and those of its
-# Windows habits; the cases of signals and FIFOs are the native tool's only.
+# Windows habits; the cases of signals, FIFOs, links and swapped folders are the native
+# tool's only.
 file(GLOB CLI_TEST_SOURCES CONFIGURE_DEPENDS tests/cli/*.cpp tests/cli/win32/*.cpp)
-list(FILTER CLI_TEST_SOURCES EXCLUDE REGEX "/ToolEndingsTest\\.cpp$")
+list(FILTER CLI_TEST_SOURCES EXCLUDE REGEX "/(ToolEndings|HostileFileSystem)Test\\.cpp$")
 if(CLI_TEST_SOURCES)
   add_executable(zorvane_cli_tests ${CLI_TEST_SOURCES})
   target_include_directories(zorvane_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})

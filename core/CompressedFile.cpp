@@ -7,6 +7,7 @@
 #include "lz/Formats.h"
 #include "lz/KwajHeader.h"
 #include "platform/File.h"
+#include "platform/FileSystem.h"
 
 #include <cstring>
 #include <vector>
@@ -73,10 +74,11 @@ uint64_t RecordedSize(platform::File& file, int64_t nFileSize) {
                                                       : CCompressedFile::kSizeNotRecorded;
 }
 
-// The failure of an expansion whose copy gave nCopied (bytes, or an LZ error).
-CCompressedFile::Failure DataFailure(int64_t nCopied) {
+// The failure of an expansion whose copy gave nCopied (bytes, or an LZ error);
+// bReadFailed when the source itself could not be read.
+CCompressedFile::Failure DataFailure(int64_t nCopied, bool bReadFailed) {
     switch (nCopied) {
-    case LZ_ERROR_READ: return CCompressedFile::kFailTruncated;
+    case LZ_ERROR_READ: return bReadFailed ? CCompressedFile::kFailReadError : CCompressedFile::kFailTruncated;
     case LZ_ERROR_CORRUPT: return CCompressedFile::kFailCorrupt;
     case LZ_ERROR_UNKNOWNALG: return CCompressedFile::kFailUnknownMethod;
     case LZ_ERROR_WRITE: return CCompressedFile::kFailWrite;
@@ -111,7 +113,7 @@ CCompressedFile::Recorded TakeRecordedExtension(platform::File& file, char (&szE
     if (!IsSafeHeaderName(header.szExt)) return CCompressedFile::kRecordedRefused;
     static_assert(sizeof header.szExt <= CCompressedFile::kMaxExt, "a recorded extension fits the entry");
     std::memcpy(szExt, header.szExt, sizeof header.szExt);
-    mbcs::LowerCase(szExt);
+    LowerHeaderName(szExt);
     return CCompressedFile::kRecordedTaken;
 }
 
@@ -127,8 +129,9 @@ bool LiesDirectlyIn(const std::string& strName, const std::string& strFolder) {
 }
 
 // Writes the expanded form of the source into the target and gives the target the
-// source's last-write time; the bytes written or a negative LZ_ERROR_ value.
-int64_t CopyInto(platform::File& source, platform::File& target) {
+// source's last-write time; the bytes written or a negative LZ_ERROR_ value, and
+// whether the source itself could not be read.
+int64_t CopyInto(platform::File& source, platform::File& target, bool* pReadFailed) {
     lz::FileSource in(source);
     lz::FileSink out(target);
     const int64_t nResult = lz::ExpandStream(in, out);
@@ -136,6 +139,7 @@ int64_t CopyInto(platform::File& source, platform::File& target) {
         platform::FileTime t;
         if (source.GetWriteTime(&t)) target.SetWriteTime(t);
     }
+    *pReadFailed = in.Failed();
     return nResult;
 }
 
@@ -158,7 +162,7 @@ CCompressedFile::CCompressedFile(const char* pszPath) {
     m_szOutputPath[0] = '\0';
     // A path that does not fit names no file rather than a shortened, different one.
     size_t nLen = pszPath ? std::strlen(pszPath) : size_t(kMaxPath);
-    if (nLen < kMaxPath)
+    if (nLen < platform::MaxPath())
         std::memcpy(m_szPath, pszPath, nLen + 1);
     else
         m_szPath[0] = '\0';
@@ -226,7 +230,8 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
     const char* pszCompressed = pszDotted + 1;
     const size_t nLen = std::strlen(pszCompressed);
     // The '_' must be a character of its own, not the second byte of one.
-    if (nLen == 0 || nLen >= kMaxExt || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1) return false;
+    if (nLen == 0 || nLen >= platform::MaxExtension() || mbcs::FindLast(pszCompressed, '_') != pszCompressed + nLen - 1)
+        return false;
 
     uint8_t ab[10];
     platform::File file;
@@ -249,10 +254,12 @@ bool CCompressedFile::RestoreExtensionFromHeader() {
     return true;
 }
 
-bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting, Damaged eDamaged) {
+bool CCompressedFile::Expand(const char* pszDestPrefix, Existing eExisting, Damaged eDamaged,
+                             const platform::Folder* pFolder) {
     m_eFailure = kFailNone;
+    m_strOldCopy.clear();
     std::string strName;
-    bool bWritten = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting, eDamaged);
+    bool bWritten = OutputName(pszDestPrefix, &strName) && WriteExpanded(strName, eExisting, eDamaged, pFolder);
     // Only a file this expansion wrote is ever named here.
     if (bWritten)
         std::memcpy(m_szOutputPath, strName.c_str(), strName.size() + 1);
@@ -281,11 +288,11 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
     if (m_szExt[0] == '\0') {
         const char* pszOwn = mbcs::PathExtension(m_szPath);
         size_t nLen = std::strlen(pszOwn);
-        if (nLen >= kMaxExt) return Fail(kFailExtTooLong);
+        if (nLen >= platform::MaxExtension()) return Fail(kFailExtTooLong);
         std::memcpy(m_szExt, pszOwn, nLen + 1);
     }
     strName += m_szExt;
-    if (strName.size() >= kMaxPath) return Fail(kFailNameTooLong);
+    if (strName.size() >= platform::MaxPath()) return Fail(kFailNameTooLong);
     // Never expand a file onto itself.
     if (mbcs::SameFileName(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
     // Behind the rule for header texts: whatever the extension holds, the output
@@ -301,35 +308,49 @@ bool CCompressedFile::OutputName(const char* pszDestPrefix, std::string* pName) 
 // Expands into a new file in the target's folder and puts it in place of the
 // target only when it is complete, so a failure leaves no partial file and
 // keeps an existing target. The new file is written only through the handle
-// that created it, so nothing put at its name meanwhile ever receives the data.
+// that created it, so nothing put at its name meanwhile ever receives the data,
+// and the folder is looked up once, so nothing put at its path meanwhile does.
 // True when a file was put in place: a salvaged one, too, with its failure set.
-bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged) {
+bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged,
+                                    const platform::Folder* pFolder) {
     if (platform::FilesAreSame(strName.c_str(), m_szPath)) return Fail(kFailSameAsSource);
-    // Saves the work; what keeps the target is the move at the end, which never replaces.
-    const bool bKeep = eExisting == kKeepExisting;
-    if (bKeep && platform::FileExists(strName.c_str())) return Fail(kFailTargetExists);
-    // Replacing would succeed natively and fail on Windows; both refuse it alike.
-    if (platform::FileIsReadOnly(strName.c_str())) return Fail(kFailTargetReadOnly);
     const char* pSep = mbcs::FindLastSeparator(strName.c_str());
-    std::string strFolder(strName.c_str(), pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0);
+    const size_t nLeaf = pSep ? static_cast<size_t>(pSep - strName.c_str()) + 1 : 0;
+    const char* pszLeaf = strName.c_str() + nLeaf;
+    platform::Folder own;
+    const bool bFolder = pFolder || own.Open(strName.substr(0, nLeaf));
+    if (!pFolder) pFolder = &own;
+    // Saves the work; what keeps the target is the move at the end, which never replaces.
+    // A name is taken by whatever has it, a link that leads nowhere included. What a
+    // damaged source yields is worth less than any file it would replace.
+    const bool bSalvage = eDamaged == kSalvageDamaged;
+    const bool bKeep = eExisting == kKeepExisting || bSalvage;
+    platform::PathKind eKind;
+    if (bFolder && bKeep && pFolder->GetKind(pszLeaf, &eKind)) return Fail(kFailTargetExists);
+    // Replacing would succeed natively and fail on Windows; both refuse it alike.
+    if (bFolder && pFolder->IsReadOnly(pszLeaf)) return Fail(kFailTargetReadOnly);
 
     // A source is only ever read, so read-only files expand and a source is never written.
     platform::File source;
     if (!source.OpenRead(m_szPath)) return Fail(kFailSourceUnreadable);
 
     platform::UnfinishedFile target;
-    if (!target.Create(strFolder, kMaxPath)) return Fail(kFailTargetUnwritable);
-    const int64_t nCopied = CopyInto(source, target.Data());
+    if (!bFolder || !target.Create(*pFolder, platform::MaxPath())) return Fail(kFailTargetUnwritable);
+    bool bReadFailed = false;
+    const int64_t nCopied = CopyInto(source, target.Data(), &bReadFailed);
+    // Never readable by more than the source: failing that, it stays its owner's alone.
+    target.Data().CopyPermissions(source);
     source.Close();
-    const Failure eData = DataFailure(nCopied);
-    const bool bUsable = nCopied >= 0 || (eDamaged == kSalvageDamaged &&
-                                          (nCopied == LZ_ERROR_READ || nCopied == LZ_ERROR_CORRUPT));
+    const Failure eData = DataFailure(nCopied, bReadFailed);
+    const bool bUsable = nCopied >= 0 || (bSalvage && (nCopied == LZ_ERROR_READ || nCopied == LZ_ERROR_CORRUPT) &&
+                                          target.Data().Size() > 0);
     if (!bUsable) {
         target.Drop();
         return Fail(eData);
     }
-    if (!target.Name(strName.c_str(), !bKeep))
-        return Fail(bKeep && platform::FileExists(strName.c_str()) ? kFailTargetExists : kFailTargetUnwritable);
+    if (!target.Name(pszLeaf, !bKeep))
+        return Fail(bKeep && pFolder->GetKind(pszLeaf, &eKind) ? kFailTargetExists : kFailTargetUnwritable);
+    m_strOldCopy = target.OldCopy();
     m_eFailure = eData;
     return true;
 }

@@ -1,12 +1,20 @@
 // One compressed file: where it is, which extension its expanded form gets,
 // and where its last expansion was written.
 #pragma once
+#include "platform/PathStyle.h"
+
 #include <cstdint>
 #include <string>
 
+namespace platform {
+class Folder;
+}
+
 class CCompressedFile {
 public:
-    enum { kMaxPath = 260, kMaxExt = 52 };
+    // The buffers' room; what a path or an extension may take is platform::MaxPath()
+    // and platform::MaxExtension(), the Windows program's 260 and 52 bytes under its rules.
+    enum { kMaxPath = platform::kBuildMaxPath, kMaxExt = platform::kBuildMaxExtension };
     static constexpr uint64_t kSizeNotRecorded = UINT64_MAX;
 
     // Why the last expansion failed (with kSalvageDamaged, a file may still be written).
@@ -23,9 +31,10 @@ public:
         kFailWrite,           // writing the expanded data failed (disk full)
         kFailTargetReadOnly,  // the output file exists and is read-only
         kFailTargetExists,    // the output file exists and was to be kept
-        kFailTruncated,       // the data ends early, or the file cannot be read to its end
+        kFailTruncated,       // the data ends early
         kFailUnknownMethod,   // a compression method that cannot be expanded
         kFailLeavesFolder,    // the output name leads out of the folder meant for it
+        kFailReadError,       // the source could not be read to its end
     };
 
     // What became of the extension a KWAJ header records.
@@ -73,14 +82,23 @@ public:
     // an existing target is then left as it was and m_szOutputPath is empty.
     // With kKeepExisting an existing target is never replaced, not even by one
     // that appears while the data is expanded (kFailTargetExists).
-    // With kSalvageDamaged a truncated or corrupt source still gives a file of what
-    // its data yields: Expand then returns false with kFailTruncated or kFailCorrupt,
-    // and m_szOutputPath names the file written.
-    bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting, Damaged eDamaged = kRefuseDamaged);
+    // With kSalvageDamaged a truncated, corrupt or unreadable source still gives a file
+    // of what its data yields: Expand then returns false with kFailTruncated,
+    // kFailCorrupt or kFailReadError, and m_szOutputPath names the file written. A
+    // salvage never replaces an existing file (as kKeepExisting), and a source that
+    // yields no byte at all gives no file.
+    // pFolder is the output's folder (the prefix's, or the source's for an empty prefix)
+    // when the caller holds it open already; otherwise it is opened here, once.
+    bool Expand(const char* pszDestPrefix, Existing eExisting = kReplaceExisting, Damaged eDamaged = kRefuseDamaged,
+                const platform::Folder* pFolder = nullptr);
     // The compressed extension: the text after the last '.' of m_szPath, or the
     // whole path when it has no '.'.
     const char* CompressedExtension() const;
     Failure LastFailure() const { return m_eFailure; }
+    // Where the file that the last expansion replaced still stays, when it could not be
+    // deleted (Windows 95/98/ME, a file open elsewhere; see platform::FileReplace);
+    // empty otherwise.
+    const std::string& OldCopy() const { return m_strOldCopy; }
     // Whether the last header read found a recorded extension, and took or refused it
     // (one that could not stand in a file name).
     Recorded RecordedExtension() const { return m_eRecorded; }
@@ -96,10 +114,12 @@ public:
 private:
     Failure m_eFailure = kFailNone;
     Recorded m_eRecorded = kNoneRecorded;
+    std::string m_strOldCopy;
 
     bool Fail(Failure eFailure) {
         m_eFailure = eFailure;
         return false;
     }
-    bool WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged);
+    bool WriteExpanded(const std::string& strName, Existing eExisting, Damaged eDamaged,
+                       const platform::Folder* pFolder);
 };

@@ -8,10 +8,17 @@ namespace lz {
 class FileSource : public ByteSource {
 public:
     explicit FileSource(platform::File& f) : m_f(f) {}
-    int64_t Read(uint8_t* p, size_t n) override { return m_f.Read(p, n); }
+    int64_t Read(uint8_t* p, size_t n) override {
+        const int64_t nRead = m_f.Read(p, n);
+        if (nRead < 0) m_bFailed = true;
+        return nRead;
+    }
+    // True once a read failed: the file could not be read, whatever its data holds.
+    bool Failed() const { return m_bFailed; }
 
 private:
     platform::File& m_f;
+    bool m_bFailed = false;
 };
 
 class FileSink : public ByteSink {

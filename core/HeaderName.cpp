@@ -1,4 +1,5 @@
 #include "core/HeaderName.h"
+#include "platform/Dbcs.h"
 
 #include <cstring>
 
@@ -12,4 +13,13 @@ bool IsSafeHeaderName(const char* psz) {
         if (c < 0x20 || c == 0x7F || std::strchr("/\\:*?\"<>|.", c)) return false;
     }
     return true;
+}
+
+void LowerHeaderName(char* psz) {
+    for (char* p = psz; *p; ++p) {
+        if (platform::IsHeaderLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0')
+            ++p;
+        else if (*p >= 'A' && *p <= 'Z')
+            *p = static_cast<char>(*p - 'A' + 'a');
+    }
 }

@@ -8,3 +8,7 @@
 // sign ('*', '?', '"', '<', '>', '|'), no '.', no control byte (below 0x20, and
 // 0x7F), and no space at its end, which Windows drops from a name.
 bool IsSafeHeaderName(const char* psz);
+
+// Lowers the single-byte letters of a header text in place; a two-byte character
+// (platform::IsHeaderLeadByte) stays as it is, its second byte too.
+void LowerHeaderName(char* psz);

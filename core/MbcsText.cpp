@@ -81,8 +81,4 @@ const char* PathExtension(const char* pszPath) {
     return pDot ? pDot : pName + std::strlen(pName);
 }
 
-void LowerCase(char* psz) {
-    for (char* p = psz; *p; p += Next(p) - p) *p = FoldAscii(*p);
-}
-
 }  // namespace mbcs

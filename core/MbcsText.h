@@ -24,7 +24,5 @@ bool StartsWithNoCase(const char* psz, const char* pszPrefix);
 // dot included (".EX_" for "C:\DISK1\SETUP.EX_"); the empty text when the
 // file-name part has no '.'. A leading drive letter with its colon is skipped.
 const char* PathExtension(const char* pszPath);
-// Lowers the ASCII letters of psz in place; double-byte characters stay as they are.
-void LowerCase(char* psz);
 
 }  // namespace mbcs

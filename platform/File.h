@@ -2,9 +2,12 @@
 // Paths are byte strings passed to the system as they are: ANSI code page
 // (code page 932) on Windows, plain file-system bytes elsewhere.
 #pragma once
+#include "platform/FileSystem.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -46,14 +49,25 @@ public:
     bool SetWriteTime(const FileTime& time);
     // True while pszPath still names this open file, and not something put in its place.
     bool IsAt(const char* pszPath);
+    // True when the program's standard output writes to this very file (natively the
+    // same device and inode; on Windows NT the same file index; the 95/98/ME family
+    // has no dependable index, so there it is never told).
+    bool IsStandardOutput();
+    // Natively: gives this file the permissions of source, less the write permissions
+    // that the file-creation mask takes away, never more than source has. A Windows
+    // file takes its access from its folder: nothing changes there.
+    bool CopyPermissions(File& source);
 
 private:
     friend class UnfinishedFile;
-    // Natively: creates a file without a name in the folder (empty: the current one);
-    // false where the system or its file system has no such files, as on Windows.
-    bool CreateUnnamed(const std::string& strFolder);
-    // Gives a file without a name its first name; fails when anything has that name.
-    bool LinkNew(const char* pszPath);
+    // Natively: creates a file without a name in the folder; false where the system or
+    // its file system has no such files, as on Windows.
+    bool CreateUnnamed(const Folder& folder);
+    // CreateNew and IsAt for a name in the folder.
+    bool CreateNewIn(const Folder& folder, const char* pszName);
+    bool IsIn(const Folder& folder, const char* pszName);
+    // Gives a file without a name its first name in the folder; fails when anything has that name.
+    bool LinkNew(const Folder& folder, const char* pszName);
 
 #ifdef _WIN32
     void* m_hFile;
@@ -74,28 +88,32 @@ public:
     UnfinishedFile(const UnfinishedFile&) = delete;
     UnfinishedFile& operator=(const UnfinishedFile&) = delete;
 
-    // Creates it in the folder (empty, or ending in a separator), whose paths stay
-    // below nMaxPath bytes; false when the folder refuses new files.
-    bool Create(const std::string& strFolder, size_t nMaxPath);
+    // Creates it in the open folder, which must stay open while this object lives and
+    // whose paths stay below nMaxPath bytes; false when the folder refuses new files.
+    bool Create(const Folder& folder, size_t nMaxPath);
     // Where its data is written.
     File& Data() { return m_file; }
-    // Gives the written file its name, replacing a file of that name (bReplace) or
-    // never, not even one that appears meanwhile. False, and the file dropped, when
-    // it cannot: the name is taken, a folder has it, or something else took the
-    // file's temporary name meanwhile.
-    bool Name(const char* pszPath, bool bReplace);
+    // Gives the written file its name in the folder, replacing a file of that name
+    // (bReplace) or never, not even one that appears meanwhile. False, and the file
+    // dropped, when it cannot: the name is taken, a folder has it, or something else
+    // took the file's temporary name meanwhile.
+    bool Name(const char* pszName, bool bReplace);
+    // After Name: the path of the replaced file's old copy where it could not be
+    // deleted (see FileReplace); empty otherwise.
+    const std::string& OldCopy() const { return m_strOldCopy; }
     // Drops the file; a temporary name is removed unless something else has it now.
     void Drop();
 
 private:
     bool TakeTemporaryName(bool bByLink);
-    bool NameNamed(const char* pszPath, bool bReplace);
+    bool NameNamed(const char* pszName, bool bReplace);
     void ForgetName();
 
     File m_file;
-    std::string m_strFolder;
+    const Folder* m_pFolder = nullptr;  // borrowed from Create's caller
     size_t m_nMaxPath = 0;
-    std::string m_strTemporary;  // its temporary name; empty while it has none
+    std::string m_strTemporary;  // its temporary name in the folder; empty while it has none
+    std::string m_strOldCopy;
     int m_nRemovalSlot = -1;     // natively: where the signal handler finds that name
 };
 
@@ -106,8 +124,13 @@ void ForceTemporaryNames(bool bForce);
 bool FileExists(const char* pszPath);
 bool FileRemove(const char* pszPath);
 // Moves a file onto another name, replacing a file that has that name; never a
-// folder, which stays as it is.
-bool FileReplace(const char* pszFrom, const char* pszTo);
+// folder, which stays as it is. Where the old file must step aside first (Windows
+// 95/98/ME) and then cannot be deleted (it is open elsewhere), *pOldCopy (may be
+// null) gets the name it stays under until RemoveOldCopies; otherwise it is emptied.
+bool FileReplace(const char* pszFrom, const char* pszTo, std::string* pOldCopy = nullptr);
+// Tries once more to delete the old copies that replacing left behind so far; the
+// names of those that still stay. Natively there are never any.
+std::vector<std::string> RemoveOldCopies();
 // Moves a file onto a new name; fails, leaving both as they are, when a file of
 // that name exists, even one that appears meanwhile.
 bool FileMoveNew(const char* pszFrom, const char* pszTo);

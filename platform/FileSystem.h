@@ -38,6 +38,50 @@ bool ListFolder(const std::string& strFolder, std::vector<FolderEntry>* pEntries
 // then uses it finds out what it is. False otherwise (LastError says why).
 bool MakeFolder(const char* pszPath);
 
+// A folder held open while files are made, named and removed in it, so that it stays
+// the folder it was when opened, whatever is put at its path meanwhile. Natively all
+// of it goes through the open folder; on Windows, whose 95/98/ME family has no such
+// calls, through its path. The names it takes are plain names of entries in it.
+class Folder {
+public:
+    Folder() = default;
+    ~Folder() { Close(); }
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    // Opens the folder at strPath (empty: the current one), through any links on its
+    // way, as whoever named it meant. False when it is no folder (LastError says why);
+    // on Windows, where it goes by its path, that shows only when a file is made in it.
+    bool Open(const std::string& strPath);
+    // Opens the folder strName of parent, never through a link that has that name;
+    // with bMake, makes it first when it is missing. The parent may be this folder
+    // itself, which then goes one level down; it stays as it was when that fails.
+    bool OpenBelow(const Folder& parent, const std::string& strName, bool bMake);
+    void Close();
+    bool IsOpen() const { return m_nHandle >= 0; }
+    // The path it was opened by, as the beginning of its entries' paths (FolderPrefix).
+    const std::string& Prefix() const { return m_strPrefix; }
+
+    // The kind of the entry itself, a link not followed; false when there is none.
+    bool GetKind(const char* pszName, PathKind* pKind) const;
+    // True when the entry exists and is read-only. A link never is: replacing it
+    // leaves what it leads to alone.
+    bool IsReadOnly(const char* pszName) const;
+    bool Remove(const char* pszName) const;
+    // Moves a file onto another name in the folder, replacing a file of that name but
+    // never a folder. See FileReplace for *pOldCopy.
+    bool Replace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) const;
+    // Moves a file onto a new name in the folder; fails when that name is taken, even
+    // by one that appears meanwhile.
+    bool MoveNew(const char* pszFrom, const char* pszTo) const;
+
+private:
+    friend class File;
+    friend int RemoveOnEndingSignals(const Folder& folder, const char* pszName);
+    int m_nHandle = -1;  // natively its descriptor; on Windows 0 while it is open
+    std::string m_strPrefix;
+};
+
 // True when this process may read the file (natively by its permissions, on
 // Windows by an open that reads nothing); false with LastError saying why.
 bool MayRead(const char* pszPath);

@@ -24,6 +24,10 @@ PathStyle BuildPathStyle() { return kBuildStyle; }
 
 PathStyle SetPathStyle(PathStyle eStyle) { return g_style.exchange(eStyle); }
 
+size_t MaxPath() { return IsWindows() ? size_t{260} : size_t{kBuildMaxPath}; }
+
+size_t MaxExtension() { return IsWindows() ? size_t{52} : size_t{kBuildMaxExtension}; }
+
 bool IsSeparator(char c) { return c == '/' || (c == '\\' && IsWindows()); }
 
 bool NamesIgnoreCase() { return IsWindows(); }

@@ -16,6 +16,8 @@ bool IsLeadByte(unsigned char c) {
     return g_rule.load(std::memory_order_relaxed)(c);
 }
 
+bool IsHeaderLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
 LeadByteRule SetLeadByteRule(LeadByteRule rule) {
     return g_rule.exchange(rule ? rule : EveryByteAlone);
 }

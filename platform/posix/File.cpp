@@ -15,10 +15,10 @@ namespace platform {
 
 namespace {
 
-int OpenRetrying(const char* pszPath, int nFlags) {
+int OpenRetrying(const char* pszPath, int nFlags, int fdFolder = AT_FDCWD, mode_t nMode = 0666) {
     int fd;
     do {
-        fd = ::open(pszPath, nFlags | O_CLOEXEC, 0666);
+        fd = ::openat(fdFolder, pszPath, nFlags | O_CLOEXEC, nMode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -37,22 +37,55 @@ void ToTimes(const FileTime& t, struct timespec times[2]) {
     times[1].tv_nsec = static_cast<long>(t.nLow);
 }
 
+// An unfinished file is its owner's alone until it takes its source's permissions.
+constexpr mode_t kUnfinishedMode = 0600;
+
+// The write permissions that the process's file-creation mask takes away. The mask
+// can only be read by setting it, so it is read once and put back at once.
+mode_t MaskedWrites() {
+    static const mode_t s_nMasked = [] {
+        const mode_t nMask = ::umask(0);
+        ::umask(nMask);
+        return nMask & 0222;
+    }();
+    return s_nMasked;
+}
+
+// True when the entry of the folder is the open file fd itself, not a link to it.
+bool Names(int fdFolder, const char* pszName, int fd) {
+    struct stat mine, named;
+    return ::fstat(fd, &mine) == 0 && ::fstatat(fdFolder, pszName, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
+}
+
 // How a file without a name is reached to give it one.
 std::string ProcPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
-// The temporary files that a signal ending the program removes. A slot's name is
-// complete before the slot is armed, so the handler only reads finished names.
+// The temporary files that a signal ending the program removes, each by its name in
+// its open folder. A slot's name is complete before the slot is armed, so the
+// handler only reads finished names.
 enum { kSlotFree, kSlotFilling, kSlotArmed };
 struct RemovalSlot {
     std::atomic<int> nState{kSlotFree};
-    char szPath[PATH_MAX];
+    int fdFolder;
+    char szName[NAME_MAX + 1];
 };
 RemovalSlot g_aRemovals[8];
-const int kEndingSignals[] = {SIGHUP, SIGINT, SIGTERM, SIGXFSZ};
+
+// The signals whose default action ends the program (with a core dump or without), the
+// real-time ones included; SIGKILL cannot be caught.
+bool EndsTheProgram(int nSignal) {
+    static const int kEnding[] = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,    SIGFPE,
+                                  SIGUSR1, SIGSEGV, SIGUSR2,   SIGPIPE, SIGALRM, SIGTERM, SIGSTKFLT, SIGXCPU,
+                                  SIGXFSZ, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS};
+    for (int nEnding : kEnding)
+        if (nSignal == nEnding) return true;
+    return nSignal >= SIGRTMIN && nSignal <= SIGRTMAX;
+}
 
 extern "C" void RemoveAndEnd(int nSignal) {
     for (RemovalSlot& slot : g_aRemovals)
-        if (slot.nState.load() == kSlotArmed) ::unlink(slot.szPath);
+        if (slot.nState.load() == kSlotArmed) ::unlinkat(slot.fdFolder, slot.szName, 0);
     // Then the end the signal would have brought without this handler.
     ::signal(nSignal, SIG_DFL);
     sigset_t only;
@@ -65,29 +98,29 @@ extern "C" void RemoveAndEnd(int nSignal) {
 // Only where the signal has its default action: one the program ignores or handles
 // itself keeps its way. Looked at each time: one may have been set back meanwhile.
 void InstallRemovalHandlers() {
-    for (int nSignal : kEndingSignals) {
+    for (int nSignal = 1; nSignal < NSIG; ++nSignal) {
         struct sigaction current;
-        if (::sigaction(nSignal, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) ||
-            current.sa_handler != SIG_DFL)
+        if (!EndsTheProgram(nSignal) || ::sigaction(nSignal, nullptr, &current) != 0 ||
+            (current.sa_flags & SA_SIGINFO) || current.sa_handler != SIG_DFL)
             continue;
         struct sigaction action = {};
         action.sa_handler = RemoveAndEnd;
-        sigemptyset(&action.sa_mask);
-        for (int nOther : kEndingSignals) sigaddset(&action.sa_mask, nOther);
+        sigfillset(&action.sa_mask);  // no other signal ends it halfway through
         ::sigaction(nSignal, &action, nullptr);
     }
 }
 
 }  // namespace
 
-int RemoveOnEndingSignals(const char* pszPath) {
-    const size_t nLen = std::strlen(pszPath);
-    if (nLen >= PATH_MAX) return -1;
+int RemoveOnEndingSignals(const Folder& folder, const char* pszName) {
+    const size_t nLen = std::strlen(pszName);
+    if (nLen > NAME_MAX) return -1;
     InstallRemovalHandlers();
     for (int i = 0; i < static_cast<int>(sizeof g_aRemovals / sizeof g_aRemovals[0]); ++i) {
         int nFree = kSlotFree;
         if (!g_aRemovals[i].nState.compare_exchange_strong(nFree, kSlotFilling)) continue;
-        std::memcpy(g_aRemovals[i].szPath, pszPath, nLen + 1);
+        g_aRemovals[i].fdFolder = folder.m_nHandle;
+        std::memcpy(g_aRemovals[i].szName, pszName, nLen + 1);
         g_aRemovals[i].nState.store(kSlotArmed);
         return i;
     }
@@ -126,16 +159,23 @@ bool File::CreateNew(const char* pszPath) {
     return IsOpen();
 }
 
-bool File::CreateUnnamed(const std::string& strFolder) {
+bool File::CreateUnnamed(const Folder& folder) {
     Close();
-    m_fd = OpenRetrying(strFolder.empty() ? "." : strFolder.c_str(), O_WRONLY | O_TMPFILE);
+    m_fd = OpenRetrying(".", O_WRONLY | O_TMPFILE, folder.m_nHandle, kUnfinishedMode);
     // It gets its name through /proc; where that is missing it could never have one.
     if (IsOpen() && ::access(ProcPath(m_fd).c_str(), F_OK) != 0) Close();
     return IsOpen();
 }
 
-bool File::LinkNew(const char* pszPath) {
-    return IsOpen() && ::linkat(AT_FDCWD, ProcPath(m_fd).c_str(), AT_FDCWD, pszPath, AT_SYMLINK_FOLLOW) == 0;
+bool File::CreateNewIn(const Folder& folder, const char* pszName) {
+    Close();
+    m_fd = OpenRetrying(pszName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, folder.m_nHandle, kUnfinishedMode);
+    return IsOpen();
+}
+
+bool File::LinkNew(const Folder& folder, const char* pszName) {
+    return IsOpen() &&
+           ::linkat(AT_FDCWD, ProcPath(m_fd).c_str(), folder.m_nHandle, pszName, AT_SYMLINK_FOLLOW) == 0;
 }
 
 void File::Close() {
@@ -191,10 +231,22 @@ bool File::SetWriteTime(const FileTime& time) {
     return IsOpen() && ::futimens(m_fd, times) == 0;
 }
 
-bool File::IsAt(const char* pszPath) {
-    struct stat mine, named;
-    return IsOpen() && ::fstat(m_fd, &mine) == 0 && ::lstat(pszPath, &named) == 0 && mine.st_dev == named.st_dev &&
-           mine.st_ino == named.st_ino;
+bool File::IsAt(const char* pszPath) { return IsOpen() && Names(AT_FDCWD, pszPath, m_fd); }
+
+bool File::IsStandardOutput() {
+    struct stat mine, out;
+    return IsOpen() && ::fstat(m_fd, &mine) == 0 && ::fstat(STDOUT_FILENO, &out) == 0 && mine.st_dev == out.st_dev &&
+           mine.st_ino == out.st_ino;
+}
+
+bool File::CopyPermissions(File& source) {
+    struct stat st;
+    return IsOpen() && source.IsOpen() && ::fstat(source.m_fd, &st) == 0 &&
+           ::fchmod(m_fd, st.st_mode & 0777 & ~MaskedWrites()) == 0;
+}
+
+bool File::IsIn(const Folder& folder, const char* pszName) {
+    return IsOpen() && Names(folder.m_nHandle, pszName, m_fd);
 }
 
 bool FileExists(const char* pszPath) {
@@ -206,9 +258,12 @@ bool FileRemove(const char* pszPath) {
     return ::unlink(pszPath) == 0;
 }
 
-bool FileReplace(const char* pszFrom, const char* pszTo) {
+bool FileReplace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) {
+    if (pOldCopy) pOldCopy->clear();
     return ::rename(pszFrom, pszTo) == 0;
 }
+
+std::vector<std::string> RemoveOldCopies() { return std::vector<std::string>(); }
 
 bool FileMoveNew(const char* pszFrom, const char* pszTo) {
     if (::renameat2(AT_FDCWD, pszFrom, AT_FDCWD, pszTo, RENAME_NOREPLACE) == 0) return true;

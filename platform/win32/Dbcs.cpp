@@ -17,6 +17,8 @@ bool IsLeadByte(unsigned char c) {
     return g_rule.load(std::memory_order_relaxed)(c);
 }
 
+bool IsHeaderLeadByte(unsigned char c) { return IsLeadByte(c); }
+
 LeadByteRule SetLeadByteRule(LeadByteRule rule) {
     return g_rule.exchange(rule ? rule : SystemCodePage);
 }

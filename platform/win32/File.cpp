@@ -67,9 +67,27 @@ std::string FolderOf(const char* pszPath) {
     return std::string(pszPath, nEnd);
 }
 
+// The old copies that replacing left behind, the program's single thread's; those
+// that still stay when the program ends are tried once more then.
+struct COldCopies {
+    std::vector<std::string> paths;
+    ~COldCopies() {
+        for (const std::string& strPath : paths) DeleteFileA(strPath.c_str());
+    }
+} g_oldCopies;
+
+// Deletes the old copy that stepped aside, read-only or not. One that is open elsewhere
+// stays until RemoveOldCopies, under the name *pOldCopy gets.
+void RemoveAside(const std::string& strAside, std::string* pOldCopy) {
+    FileSetReadOnly(strAside.c_str(), false);
+    if (FileSystemCalls().Delete(strAside.c_str())) return;
+    g_oldCopies.paths.push_back(strAside);
+    if (pOldCopy) *pOldCopy = strAside;
+}
+
 // Replacing without MoveFileEx: the old file steps aside under a free name first, so
 // that a failure can put it back; the new one is complete under its own name all along.
-bool ReplaceByMoves(const char* pszFrom, const char* pszTo) {
+bool ReplaceByMoves(const char* pszFrom, const char* pszTo, std::string* pOldCopy) {
     CFileSystemCalls& calls = FileSystemCalls();
     const DWORD dwTo = GetFileAttributesA(pszTo);
     if (dwTo == INVALID_FILE_ATTRIBUTES) return calls.Move(pszFrom, pszTo) != FALSE;
@@ -93,7 +111,7 @@ bool ReplaceByMoves(const char* pszFrom, const char* pszTo) {
         calls.Move(strAside.c_str(), pszTo);
         return false;
     }
-    DeleteFileA(strAside.c_str());
+    RemoveAside(strAside, pOldCopy);
     return true;
 }
 
@@ -114,7 +132,7 @@ FILETIME ToFileTime(const FileTime& t) {
 }  // namespace
 
 // A Windows program gets no signals that end it; owners drop their temporary files.
-int RemoveOnEndingSignals(const char*) { return -1; }
+int RemoveOnEndingSignals(const Folder&, const char*) { return -1; }
 
 void KeepOnEndingSignals(int) {}
 
@@ -143,12 +161,18 @@ bool File::CreateNew(const char* pszPath) {
 }
 
 // Windows files always have a name.
-bool File::CreateUnnamed(const std::string&) {
+bool File::CreateUnnamed(const Folder&) {
     Close();
     return false;
 }
 
-bool File::LinkNew(const char*) { return false; }
+bool File::LinkNew(const Folder&, const char*) { return false; }
+
+bool File::CreateNewIn(const Folder& folder, const char* pszName) {
+    return CreateNew((folder.Prefix() + pszName).c_str());
+}
+
+bool File::IsIn(const Folder& folder, const char* pszName) { return IsAt((folder.Prefix() + pszName).c_str()); }
 
 void File::Close() {
     if (IsOpen()) CloseHandle(Handle(m_hFile));
@@ -219,6 +243,14 @@ bool File::IsAt(const char* pszPath) {
     return bSame;
 }
 
+bool File::CopyPermissions(File&) { return IsOpen(); }
+
+bool File::IsStandardOutput() {
+    const HANDLE hOut = GetStdHandle(STD_OUTPUT_HANDLE);
+    return IsOpen() && hOut && hOut != INVALID_HANDLE_VALUE && GetFileType(hOut) == FILE_TYPE_DISK &&
+           !FileSystemCalls().IsWin9x() && SameIndex(Handle(m_hFile), hOut);
+}
+
 bool FileExists(const char* pszPath) {
     return GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES;
 }
@@ -227,10 +259,19 @@ bool FileRemove(const char* pszPath) {
     return DeleteFileA(pszPath) != FALSE;
 }
 
-bool FileReplace(const char* pszFrom, const char* pszTo) {
+bool FileReplace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) {
+    if (pOldCopy) pOldCopy->clear();
     if (FileSystemCalls().MoveEx(pszFrom, pszTo, MOVEFILE_REPLACE_EXISTING)) return true;
     if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return false;
-    return ReplaceByMoves(pszFrom, pszTo);
+    return ReplaceByMoves(pszFrom, pszTo, pOldCopy);
+}
+
+std::vector<std::string> RemoveOldCopies() {
+    std::vector<std::string> stay;
+    for (const std::string& strPath : g_oldCopies.paths)
+        if (!FileSystemCalls().Delete(strPath.c_str()) && FileExists(strPath.c_str())) stay.push_back(strPath);
+    g_oldCopies.paths = stay;
+    return stay;
 }
 
 bool FileMoveNew(const char* pszFrom, const char* pszTo) {

@@ -1,4 +1,5 @@
 #include "platform/FileSystem.h"
+#include "platform/File.h"
 #include "platform/PathStyle.h"
 
 #include <windows.h>
@@ -112,6 +113,52 @@ bool MakeFolder(const char* pszPath) {
     if (dwError == ERROR_ALREADY_EXISTS || GetFileAttributesA(pszPath) != INVALID_FILE_ATTRIBUTES) return true;
     SetLastError(dwError);
     return false;
+}
+
+// The 95/98/ME family has no handle to a folder to work in: a folder goes by its path,
+// and one that is a link (a reparse point) is never opened below another. A folder
+// named by its path is taken as it is named, roots and network shares alike; what
+// is not there fails when a file is made in it.
+bool Folder::Open(const std::string& strPath) {
+    Close();
+    m_nHandle = 0;
+    m_strPrefix = FolderPrefix(strPath);
+    return true;
+}
+
+bool Folder::OpenBelow(const Folder& parent, const std::string& strName, bool bMake) {
+    const std::string strPath = parent.Prefix() + strName;
+    if (bMake && !MakeFolder(strPath.c_str())) return false;
+    const DWORD dw = GetFileAttributesA(strPath.c_str());
+    if (dw == INVALID_FILE_ATTRIBUTES) return false;
+    if (!(dw & FILE_ATTRIBUTE_DIRECTORY) || (dw & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    m_nHandle = 0;
+    m_strPrefix = FolderPrefix(strPath);
+    return true;
+}
+
+void Folder::Close() {
+    m_nHandle = -1;
+    m_strPrefix.clear();
+}
+
+bool Folder::GetKind(const char* pszName, PathKind* pKind) const {
+    return GetPathKind((m_strPrefix + pszName).c_str(), Links::kDontFollow, pKind);
+}
+
+bool Folder::IsReadOnly(const char* pszName) const { return FileIsReadOnly((m_strPrefix + pszName).c_str()); }
+
+bool Folder::Remove(const char* pszName) const { return FileRemove((m_strPrefix + pszName).c_str()); }
+
+bool Folder::Replace(const char* pszFrom, const char* pszTo, std::string* pOldCopy) const {
+    return FileReplace((m_strPrefix + pszFrom).c_str(), (m_strPrefix + pszTo).c_str(), pOldCopy);
+}
+
+bool Folder::MoveNew(const char* pszFrom, const char* pszTo) const {
+    return FileMoveNew((m_strPrefix + pszFrom).c_str(), (m_strPrefix + pszTo).c_str());
 }
 
 bool MayRead(const char* pszPath) {

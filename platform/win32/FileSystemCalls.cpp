@@ -37,6 +37,8 @@ BOOL CFileSystemCalls::QueryInformation(HANDLE hFile, BY_HANDLE_FILE_INFORMATION
     return GetFileInformationByHandle(hFile, pInfo);
 }
 
+BOOL CFileSystemCalls::Delete(const char* pszPath) { return DeleteFileA(pszPath); }
+
 CFileSystemCalls& FileSystemCalls() { return g_pCalls ? *g_pCalls : g_systemCalls; }
 
 CFileSystemCalls* SetFileSystemCalls(CFileSystemCalls* pCalls) {

@@ -21,6 +21,8 @@ public:
     virtual BOOL Move(const char* pszFrom, const char* pszTo);
     // GetFileInformationByHandle.
     virtual BOOL QueryInformation(HANDLE hFile, BY_HANDLE_FILE_INFORMATION* pInfo);
+    // DeleteFileA, where a file that is open elsewhere cannot be deleted.
+    virtual BOOL Delete(const char* pszPath);
 };
 
 // The calls the file seam uses: the system's, unless others were set.

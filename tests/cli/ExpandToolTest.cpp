@@ -396,7 +396,12 @@ TEST_F(ExpandTool, SalvageWritesWhatADamagedFileYieldsAndStillFails) {
         EXPECT_EQ(r.nStatus, 1);
         EXPECT_EQ(r.strErr, std::string(kToolName) + ": " + c.pszFile + ": " + c.pszReason + "\n");
         EXPECT_EQ(Read(c.pszOutput), "kept");
+        r = Run({"--salvage", c.pszFile});  // nor over an existing file
+        EXPECT_EQ(r.strErr, std::string(kToolName) + ": " + c.pszFile + ": " + c.pszOutput +
+                                " exists; not replaced (--salvage never replaces a file)\n");
+        EXPECT_EQ(Read(c.pszOutput), "kept");
 
+        ASSERT_EQ(::unlink((dir / c.pszOutput).c_str()), 0);
         r = Run({"--salvage", c.pszFile});
         EXPECT_EQ(r.nStatus, 1);
         EXPECT_EQ(r.strOut, std::string(c.pszFile) + " -> " + c.pszOutput + " (damaged)\n");

@@ -1,4 +1,5 @@
 #include "tests/cli/ToolHarness.h"
+#include "tests/szdd/KwajWriter.h"
 
 #ifdef _WIN32
 #include "tests/support/TimeScale.h"
@@ -113,6 +114,8 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
 
 #else
 #include <cerrno>
+#include <chrono>
+#include <fstream>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -193,9 +196,9 @@ pid_t Spawn(const std::string& strFolder, const std::vector<std::string>& args, 
     return pid;
 }
 
-}  // namespace
-
-ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal) {
+// pszAppendTo: the file that standard output is appended to instead of the pipe.
+ToolResult Run(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal,
+               const char* pszAppendTo) {
     ToolResult result{-1, std::string(), std::string()};
     int aOut[2], aErr[2];
     if (::pipe2(aOut, O_CLOEXEC) != 0) return result;
@@ -213,6 +216,7 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
     ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     ::posix_spawn_file_actions_adddup2(&actions, aOut[1], 1);
     ::posix_spawn_file_actions_adddup2(&actions, aErr[1], 2);
+    if (pszAppendTo) ::posix_spawn_file_actions_addopen(&actions, 1, pszAppendTo, O_WRONLY | O_APPEND | O_CREAT, 0666);
     if (eTerminal != Terminal::kNone)
         ::posix_spawn_file_actions_addopen(&actions, eTerminal == Terminal::kStdout ? 1 : 2, strTerminal.c_str(),
                                            O_RDWR | O_NOCTTY, 0);
@@ -242,6 +246,17 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
     return result;
 }
 
+}  // namespace
+
+ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal) {
+    return Run(strFolder, args, eTerminal, nullptr);
+}
+
+ToolResult RunToolAppending(const std::string& strFolder, const std::vector<std::string>& args,
+                            const std::string& strOutput) {
+    return Run(strFolder, args, Terminal::kNone, strOutput.c_str());
+}
+
 int StartTool(const std::string& strFolder, const std::vector<std::string>& args) {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
@@ -261,6 +276,48 @@ int StartTool(const std::string& strFolder, const std::vector<std::string>& args
     const struct rlimit noCore = {0, 0};
     if (pid > 0) ::prlimit(pid, RLIMIT_CORE, &noCore, nullptr);
     return pid;
+}
+
+std::string LargeKwaj(uint32_t nPieces) {
+    // Every piece after the first is the same, zeros after zeros.
+    const std::string strTwo = KwajDeflateBody(std::string(2 * 32768, '\0'));
+    const size_t nFirst = (static_cast<uint8_t>(strTwo[0]) | static_cast<uint8_t>(strTwo[1]) << 8) + 2u;
+    std::string strBody = strTwo.substr(0, nFirst);
+    for (uint32_t i = 1; i < nPieces; ++i) strBody.append(strTwo, nFirst, strTwo.size() - 2 - nFirst);
+    KwajOptions o;
+    o.nLength = nPieces * 32768u;
+    return KwajHeader(4, o) + strBody + std::string(2, '\0');
+}
+
+namespace {
+
+// The bytes the process wrote so far.
+long long Written(int pid) {
+    std::ifstream io("/proc/" + std::to_string(pid) + "/io");
+    std::string strKey;
+    long long n = 0;
+    while (io >> strKey >> n && strKey != "wchar:") {
+    }
+    return io ? n : 0;
+}
+
+}  // namespace
+
+bool StopWhenWriting(int pid) {
+    int nStatus = 0;
+    bool bRunning = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while ((bRunning = ::waitpid(pid, &nStatus, WNOHANG) == 0) && Written(pid) == 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+    }
+    if (!bRunning) return false;
+    if (Written(pid) == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &nStatus, 0);
+        return false;
+    }
+    ::kill(pid, SIGSTOP);
+    return ::waitpid(pid, &nStatus, WUNTRACED) == pid && WIFSTOPPED(nStatus);
 }
 
 #endif

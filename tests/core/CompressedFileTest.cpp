@@ -474,6 +474,36 @@ TEST_F(ExpandTest, NothingPutAtTheTemporaryNameReceivesTheData) {
     }
 }
 
+#ifndef _WIN32
+std::string g_strSwapped;
+
+// Swaps the output's folder for a link to the victim's once the temporary file is made.
+void SwapForVictim(const char*) {
+    if (::rename(g_strSwapped.c_str(), (g_strSwapped + ".old").c_str()) == 0)
+        ::symlink(g_strVictim.substr(0, g_strVictim.rfind('/')).c_str(), g_strSwapped.c_str());
+}
+
+// The folder is looked up once: swapped meanwhile, it still gets the file, which
+// replaces the old file there and not the victim.
+TEST_F(ExpandTest, AFolderSwappedForALinkWhileTheFileIsWrittenKeepsIt) {
+    TestFolder other;
+    g_strVictim = other / "A.txt";
+    g_strSwapped = dir / "out";
+    ASSERT_EQ(::mkdir(g_strSwapped.c_str(), 0777), 0);
+    ASSERT_TRUE(SzddWriteFile(g_strSwapped + "/A.txt", "old"));
+    ASSERT_TRUE(SzddWriteFile(g_strVictim, "victim"));
+    ASSERT_TRUE(SzddWriteCompressedFile(dir / "A.TX_", "expanded"));
+    CCompressedFile f((dir / "A.TX_").c_str());
+    platform::CreatedNewHook pfnPrevious = platform::SetCreatedNewHook(&SwapForVictim);
+    platform::ForceTemporaryNames(true);
+    EXPECT_TRUE(f.Expand((g_strSwapped + "/").c_str())) << f.LastFailure();
+    platform::ForceTemporaryNames(false);
+    platform::SetCreatedNewHook(pfnPrevious);
+    EXPECT_EQ(other.List() + "," + Read(g_strVictim), "A.txt,victim");
+    EXPECT_EQ(dir.List("out.old") + "," + Read(g_strSwapped + ".old/A.txt"), "A.txt,expanded");
+}
+#endif
+
 // Folders nested to the length asked for, each part short enough for every file system.
 std::string MakeFolderOfLength(const std::string& strBase, char chSep, size_t nLength) {
     std::string strFolder = strBase;

@@ -23,7 +23,7 @@ void TellAndWait(const char*) {
 // Where the file system has no files without names, the temporary file has a name:
 // the signals that end the program remove it, and the program still ends by them.
 TEST(ExpandEndings, SignalsRemoveTheTemporaryNameAndKeepTheTarget) {
-    for (int nSignal : {SIGHUP, SIGINT, SIGTERM, SIGXFSZ}) {
+    for (int nSignal : {SIGHUP, SIGINT, SIGQUIT, SIGUSR1, SIGPIPE, SIGALRM, SIGTERM, SIGXFSZ, SIGRTMIN + 1}) {
         TestFolder dir;
         ASSERT_TRUE(SzddWriteCompressedFile(dir / "a.tx_", "new"));
         ASSERT_TRUE(SzddWriteFile(dir / "a.txt", "old"));

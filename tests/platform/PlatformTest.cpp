@@ -131,13 +131,15 @@ TEST(File, UnfinishedFileNeverReplacesAFolder) {
 #else
     ASSERT_EQ(::mkdir(strFolder.c_str(), 0777), 0);
 #endif
+    platform::Folder folder;
+    ASSERT_TRUE(folder.Open(dir.Path()));
     for (int nCase = 0; nCase < 4; ++nCase) {
         platform::ForceTemporaryNames(nCase >= 2);
         platform::UnfinishedFile f;
-        ASSERT_TRUE(f.Create(dir.Path(), 260));
+        ASSERT_TRUE(f.Create(folder, 260));
         platform::ForceTemporaryNames(false);
         ASSERT_TRUE(f.Data().Write("new", 3));
-        EXPECT_FALSE(f.Name(strFolder.c_str(), nCase % 2 == 1)) << nCase;
+        EXPECT_FALSE(f.Name("out.txt", nCase % 2 == 1)) << nCase;
         EXPECT_EQ(dir.List(), "out.txt");
     }
 }

@@ -48,9 +48,19 @@ public:
         pInfo->nFileIndexHigh = pInfo->nFileIndexLow = 0;
         return TRUE;
     }
+    // As for a file that another program holds open.
+    BOOL Delete(const char* pszPath) override {
+        if (m_nFailingDeletes > 0) {
+            --m_nFailingDeletes;
+            SetLastError(ERROR_SHARING_VIOLATION);
+            return FALSE;
+        }
+        return CFileSystemCalls::Delete(pszPath);
+    }
 
     std::vector<std::string> m_moves;
-    int m_nFailingMove = 0;  // the move, counted from 1, that fails
+    int m_nFailingMove = 0;     // the move, counted from 1, that fails
+    int m_nFailingDeletes = 0;  // how many deletes fail from now on
 };
 
 class File9xTest : public ::testing::Test {
@@ -144,6 +154,44 @@ TEST_F(File9xTest, FailedReplaceWithoutMoveFileExPutsTheOldTargetBack) {
     ASSERT_TRUE(platform::FileReplace(from.c_str(), fresh.c_str()));
     EXPECT_EQ(Read(fresh), "new");
     EXPECT_EQ(calls.m_moves.size(), 1u);
+}
+
+// The old target steps aside before the new file takes its name, and is then deleted,
+// read-only or not. One open elsewhere stays, under a name the caller is told, until
+// the run ends and it is tried once more.
+TEST_F(File9xTest, ReplacingLeavesNoOldCopyOrTellsWhereItStays) {
+    const struct {
+        bool bReadOnly;
+        int nFailingDeletes;  // 1: open while replacing; 2: still open when the run ends
+    } aCases[] = {{true, 0}, {false, 1}, {false, 2}};
+    const std::string from = dir / "~zvnew.tmp", to = dir / "target.txt";
+    for (const auto& c : aCases) {
+        ASSERT_TRUE(SzddWriteFile(from, "new"));
+        ASSERT_TRUE(SzddWriteFile(to, "old"));
+        ASSERT_TRUE(platform::FileSetReadOnly(to.c_str(), c.bReadOnly));
+        calls.m_nFailingDeletes = c.nFailingDeletes;
+        std::string strOldCopy = "?";
+        ASSERT_TRUE(platform::FileReplace(from.c_str(), to.c_str(), &strOldCopy));
+        EXPECT_EQ(Read(to), "new");
+        EXPECT_EQ(strOldCopy.empty(), c.nFailingDeletes == 0);
+        EXPECT_EQ(strOldCopy.empty() ? "old" : Read(strOldCopy), "old");
+        const std::vector<std::string> stay = platform::RemoveOldCopies();
+        EXPECT_EQ(stay, c.nFailingDeletes == 2 ? std::vector<std::string>{strOldCopy} : std::vector<std::string>{});
+        const std::string strStays = c.nFailingDeletes == 2 ? "|" + strOldCopy.substr(dir.Path().size()) : "";
+        EXPECT_EQ(dir.List(), "target.txt" + strStays);
+        EXPECT_TRUE(platform::RemoveOldCopies().empty());
+        EXPECT_EQ(dir.List(), "target.txt");
+    }
+
+    // An expansion that replaces a file tells where its old copy stays.
+    ASSERT_TRUE(SzddWriteCompressedFile(dir / "target.tx_", "expanded"));
+    CCompressedFile f((dir / "target.tx_").c_str());
+    calls.m_nFailingDeletes = 1;
+    ASSERT_TRUE(f.Expand(""));
+    EXPECT_EQ(Read(to), "expanded");
+    EXPECT_EQ(Read(f.OldCopy()), "new");
+    EXPECT_TRUE(platform::RemoveOldCopies().empty());
+    EXPECT_EQ(dir.List(), "target.tx_|target.txt");
 }
 
 // MoveFileEx refuses a folder; without it, nothing may move one aside either.
