@@ -34,6 +34,9 @@ set_source_files_properties(${CLI_RESOURCE_SCRIPT} PROPERTIES INCLUDE_DIRECTORIE
 add_executable(zvexpand ${CLI_SOURCES} cli/win32/RuntimeEnds.cpp ${CLI_RESOURCE_SCRIPT})
 target_compile_definitions(zvexpand PRIVATE ZV_VERSION="${PROJECT_VERSION}" ZV_PROGRAM_NAME="ZVEXPAND"
   ZV_DOCUMENT="README.TXT")
+# Nothing in it throws (RuntimeEnds.cpp ends the program instead), so its own code
+# carries no unwinding.
+target_compile_options(zvexpand PRIVATE -fno-exceptions)
 target_link_libraries(zvexpand PRIVATE zorvane_portable kernel32)
 
 # Tests, run by scripts/test under wine64.
