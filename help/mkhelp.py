@@ -1,22 +1,41 @@
 #!/usr/bin/env python3
-"""Makes the program's help file and its contents file from one UTF-8 source text.
+"""Makes the program's help from one UTF-8 source text: the help file, its contents file
+and, for systems without WinHelp, the same help as one HTML page.
 
-    mkhelp.py SOURCE.txt OUT.HLP OUT.CNT
+    mkhelp.py [--code-page 932|1252] SOURCE.txt OUT.HLP OUT.CNT [OUT.HTM]
 
-The help file is a Windows help file (format 1.33, the version that Windows 95's
-help writes) in Japanese: code page 932 text, the Japanese locale and charset, one
-font table, topics with jumps, titles, context ids and index keywords. The contents
-file is what the help viewer's Contents tab lists. The source's syntax is described
-at the head of the source text.
+The help file is a Windows help file (format 1.33, the version that Windows 95's help
+writes) in the code page's language: Japanese for 932 (the default), English for 1252,
+with its locale, charset and font. The contents file is what the help viewer's Contents
+tab lists. The HTML page holds every topic under an anchor of its context id, after a
+table of contents; it is written in the same code page and declares it, and needs no
+script and no other file. The source's syntax is described at the head of the source
+text.
 """
+import html
 import os
 import re
 import struct
 import sys
 
-CODE_PAGE = "cp932"
-LCID_JAPANESE = 0x0411
-SHIFTJIS_CHARSET = 128
+
+class Language:
+    def __init__(self, code_page, lcid, charset, face_name, bullet, html_charset, html_lang):
+        self.code_page = code_page          # Python's name of the code page
+        self.lcid = lcid
+        self.charset = charset
+        self.face_name = face_name
+        self.bullet = bullet                # put before a list item's text
+        self.html_charset = html_charset
+        self.html_lang = html_lang
+
+
+LANGUAGES = {
+    932: Language("cp932", 0x0411, 128, "ＭＳ Ｐゴシック", "・", "Shift_JIS", "ja"),
+    1252: Language("cp1252", 0x0409, 0, "Arial", "\u2022 ", "windows-1252", "en"),
+}
+# The language of the files being made; main() sets it.
+LANG = LANGUAGES[932]
 
 # Every B+ tree here fits in one leaf page; the writer refuses a tree that does not.
 DIRECTORY_PAGE = 1024
@@ -37,7 +56,6 @@ RECORD_TOPIC_HEADER = 0x02
 RECORD_TEXT = 0x20
 
 FONT_BODY, FONT_TITLE, FONT_LABEL = 0, 1, 2
-FACE_NAME = "ＭＳ Ｐゴシック"
 # (bold, half points, RGB) of each font number above.
 FONTS = [(False, 20, (0, 0, 0)), (True, 28, (0, 0, 128)), (True, 20, (0, 0, 0))]
 
@@ -62,11 +80,11 @@ def u32(v):
 
 
 def text(s):
-    """Code page 932 bytes; a character the code page lacks is an error in the source."""
+    """Bytes of the code page; a character the code page lacks is an error in the source."""
     try:
-        return s.encode(CODE_PAGE)
+        return s.encode(LANG.code_page)
     except UnicodeEncodeError as e:
-        raise SourceError(f"not in code page 932: {s[e.start:e.end]!r} in {s!r}")
+        raise SourceError(f"not in {LANG.code_page}: {s[e.start:e.end]!r} in {s!r}")
 
 
 def stringz(s):
@@ -193,7 +211,7 @@ def paragraph_link(paragraph, titles):
     font = {"title": FONT_TITLE, "label": FONT_LABEL}.get(paragraph.kind, FONT_BODY)
     body = paragraph.body
     if paragraph.kind == "item":
-        body = "・" + body
+        body = LANG.bullet + body
     strings, commands = ["", ""], [u8(0x80) + u16(font)]
     at = 0
     for jump in JUMP.finditer(body):
@@ -320,17 +338,17 @@ def system_file(settings, contents_offset, cnt_name):
         record(3, u32(contents_offset)),
         record(4, stringz("BrowseButtons()")),
         record(6, main_window(settings.get("title", ""))),
-        record(9, u16(0) + u16(0) + u16(0) + u16(0) + u16(LCID_JAPANESE)),
+        record(9, u16(0) + u16(0) + u16(0) + u16(0) + u16(LANG.lcid)),
         record(10, stringz(cnt_name)),
-        record(11, u16(SHIFTJIS_CHARSET)),
-        record(12, u8(9) + u8(SHIFTJIS_CHARSET) + stringz(FACE_NAME)),
+        record(11, u16(LANG.charset)),
+        record(12, u8(9) + u8(LANG.charset) + stringz(LANG.face_name)),
     ]
     # Format 1.33, no creation date (the file is the same for the same source), Flags 4.
     return u16(0x036C) + u16(33) + u16(1) + u32(0) + u16(4) + b"".join(records)
 
 
 def font_file():
-    face = text(FACE_NAME).ljust(32, b"\0")
+    face = text(LANG.face_name).ljust(32, b"\0")
     descriptors = b"".join(
         u8(1 if bold else 0) + u8(half_points) + u8(3) + u16(0) + bytes(rgb) + bytes(3)
         for bold, half_points, rgb in FONTS)
@@ -393,20 +411,101 @@ def contents_file(settings, topics, help_name):
     return text("\r\n".join(lines) + "\r\n")
 
 
+# --- The HTML page -------------------------------------------------------------------------
+
+def esc(s):
+    return html.escape(s, quote=False)
+
+
+def html_text(body, titles):
+    """A paragraph's text with its jumps as links to the topics' anchors."""
+    out, at = [], 0
+    for jump in JUMP.finditer(body):
+        out.append(esc(body[at:jump.start()]))
+        target = jump.group(1).lower()
+        out.append(f'<a href="#{target}">{esc(jump.group(2) or titles[target])}</a>')
+        at = jump.end()
+    out.append(esc(body[at:]))
+    return "".join(out)
+
+
+def html_page(settings, topics):
+    """One page: the title, a table of contents by book, then every topic under an anchor
+    of its context id (a name as well as an id, for the browsers of Windows 95)."""
+    titles = {t.context_id.lower(): t.title for t in topics}
+    title = esc(settings.get("title", ""))
+    lines = [
+        '<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01//EN" "http://www.w3.org/TR/html4/strict.dtd">',
+        f'<html lang="{LANG.html_lang}">',
+        "<head>",
+        f'<meta http-equiv="Content-Type" content="text/html; charset={LANG.html_charset}">',
+        f"<title>{title}</title>",
+        '<style type="text/css">',
+        "body { font-family: sans-serif; margin: 1em 2em; max-width: 48em; }",
+        "h2 { color: #000080; border-top: 1px solid #c0c0c0; padding-top: 0.5em; }",
+        "</style>",
+        "</head>",
+        "<body>",
+        f"<h1>{title}</h1>",
+        "<ul>",
+    ]
+    book = None
+    for t in topics:
+        if t.book != book:
+            if book:
+                lines.append("</ul></li>")
+            if t.book:
+                lines.append(f"<li>{esc(t.book)}<ul>")
+            book = t.book
+        lines.append(f'<li><a href="#{t.context_id.lower()}">{esc(t.title)}</a></li>')
+    if book:
+        lines.append("</ul></li>")
+    lines.append("</ul>")
+    for t in topics:
+        anchor = t.context_id.lower()
+        lines.append(f'<h2 id="{anchor}"><a name="{anchor}">{esc(t.title)}</a></h2>')
+        items = []
+        for p in t.paragraphs[1:]:
+            if p.kind != "item" and items:
+                lines.append("<ul>" + "".join(items) + "</ul>")
+                items = []
+            body = html_text(p.body, titles)
+            if p.kind == "item":
+                items.append(f"<li>{body}</li>")
+            elif p.kind == "label":
+                lines.append(f"<h3>{body}</h3>")
+            else:
+                lines.append(f"<p>{body}</p>")
+        if items:
+            lines.append("<ul>" + "".join(items) + "</ul>")
+    if settings.get("copyright"):
+        lines.append(f'<hr><p>{esc(settings["copyright"])}</p>')
+    lines += ["</body>", "</html>"]
+    return text("\r\n".join(lines) + "\r\n")
+
+
 def main(argv):
-    if len(argv) != 4:
-        sys.exit("usage: mkhelp.py SOURCE.txt OUT.HLP OUT.CNT")
-    source, hlp_path, cnt_path = argv[1:]
+    global LANG
+    args = argv[1:]
+    code_page = 932
+    if args[:1] == ["--code-page"] and len(args) > 1:
+        code_page = int(args[1]) if args[1].isdigit() else 0
+        args = args[2:]
+    if code_page not in LANGUAGES or len(args) not in (3, 4):
+        sys.exit("usage: mkhelp.py [--code-page 932|1252] SOURCE.txt OUT.HLP OUT.CNT [OUT.HTM]")
+    LANG = LANGUAGES[code_page]
+    source, hlp_path, cnt_path = args[:3]
     try:
         settings, topics = read_source(source)
         hlp = help_file(internal_files(settings, topics, os.path.basename(cnt_path)))
         cnt = contents_file(settings, topics, os.path.basename(hlp_path))
+        page = html_page(settings, topics) if len(args) == 4 else None
     except SourceError as e:
         sys.exit(f"mkhelp.py: {e}")
-    with open(hlp_path, "wb") as f:
-        f.write(hlp)
-    with open(cnt_path, "wb") as f:
-        f.write(cnt)
+    outputs = [(hlp_path, hlp), (cnt_path, cnt)] + ([(args[3], page)] if page is not None else [])
+    for path, data in outputs:
+        with open(path, "wb") as f:
+            f.write(data)
 
 
 if __name__ == "__main__":

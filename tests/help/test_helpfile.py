@@ -1,12 +1,14 @@
-"""Reads the built help file and its contents file as a help viewer would: the file
-system, the Japanese settings, every topic link, jump, title, keyword and contents
-entry. ZV_HELP_FILE and ZV_HELP_CONTENTS name the two files."""
+"""Reads the built help of both languages as a help viewer and a browser would: the help
+file's file system, its language settings, every topic link, jump, title, keyword and
+contents entry; the HTML page's declared code page, anchors and links. ZV_HELP_DIR names
+the folder of the files (ZORVANE.* in Japanese, ZORVANEE.* in English)."""
+import html
 import os
+import re
 import struct
 import unittest
 
-HLP = os.environ.get("ZV_HELP_FILE", "ZORVANE.HLP")
-CNT = os.environ.get("ZV_HELP_CONTENTS", "ZORVANE.CNT")
+FOLDER = os.environ.get("ZV_HELP_DIR", ".")
 
 
 def u16(b, at):
@@ -120,16 +122,19 @@ def paragraph_commands(data1):
     return commands
 
 
-class HelpFileStructure(unittest.TestCase):
+class HelpFileStructure:
+    """The checks of one language's help file and contents file; the subclasses below
+    name the files and the language's settings."""
     @classmethod
     def setUpClass(cls):
-        cls.hlp = HelpFile(HLP)
+        cls.hlp = HelpFile(os.path.join(FOLDER, cls.name + ".HLP"))
         topic = cls.hlp.file("|TOPIC")
         blocks = [lz77(topic[b + 12:b + 4096]) for b in range(0, len(topic), 4096)]
         cls.links = cls.walk_links(blocks)
         cls.context = dict(HelpFile.tree(cls.hlp.file("|CONTEXT"), context_entry))
         # {topic offset: title} of every topic but the empty one that ends the file.
-        cls.topics = {off: d2[:-1].decode("cp932") for _, rec, _, d2, off in cls.links if rec == 2 and d2 != b"\0"}
+        cls.topics = {off: d2[:-1].decode(cls.code_page) for _, rec, _, d2, off in cls.links
+                      if rec == 2 and d2 != b"\0"}
 
     @staticmethod
     def walk_links(blocks):
@@ -160,7 +165,7 @@ class HelpFileStructure(unittest.TestCase):
         for name in self.hlp.names:
             self.hlp.file(name)
 
-    def test_system_file_is_japanese_and_opens_on_the_contents_topic(self):
+    def test_system_file_has_the_language_and_opens_on_the_contents_topic(self):
         system = self.hlp.file("|SYSTEM")
         self.assertEqual((u16(system, 0), u16(system, 2), u16(system, 4)), (0x036C, 33, 1))
         records, at = {}, 12
@@ -168,14 +173,15 @@ class HelpFileStructure(unittest.TestCase):
             records[u16(system, at)] = system[at + 4:at + 4 + u16(system, at + 2)]
             at += 4 + u16(system, at + 2)
         self.assertEqual(at, len(system))
-        self.assertEqual(u16(records[11], 0), 128, "Shift-JIS charset")
-        self.assertEqual(u16(records[9], 8), 0x0411, "Japanese locale")
-        self.assertEqual(records[1][:-1].decode("cp932"), "Zorvane ヘルプ")
-        self.assertIn("目次", self.topics[u32(records[3], 0)])
+        self.assertEqual(u16(records[11], 0), self.charset)
+        self.assertEqual(u16(records[9], 8), self.locale)
+        self.assertEqual(records[1][:-1].decode(self.code_page), self.title)
+        self.assertEqual(records[10][:-1].decode(), self.name + ".CNT")
+        self.assertIn(self.contents_word, self.topics[u32(records[3], 0)])
         font = self.hlp.file("|FONT")
-        self.assertEqual(font[u16(font, 4):].split(b"\0")[0].decode("cp932"), "ＭＳ Ｐゴシック")
+        self.assertEqual(font[u16(font, 4):].split(b"\0")[0].decode(self.code_page), self.face)
 
-    def test_every_topic_text_is_japanese_and_every_jump_has_its_topic(self):
+    def test_every_topic_text_is_in_the_code_page_and_every_jump_has_its_topic(self):
         jumps = 0
         for pos, record, data1, data2, _ in self.links:
             self.assertIn(record, (0x02, 0x20), f"record at {pos:#x}")
@@ -183,7 +189,7 @@ class HelpFileStructure(unittest.TestCase):
                 commands = paragraph_commands(data1)
                 strings = data2.split(b"\0")[:-1]
                 self.assertEqual(len(strings), len(commands) + 1, f"strings and commands of {pos:#x}")
-                b"".join(strings).decode("cp932")
+                b"".join(strings).decode(self.code_page)
                 for c in commands:
                     jumps += c[0] in (0xE2, 0xE3)
                     self.assertTrue(c[0] not in (0xE2, 0xE3) or u32(c, 1) in self.context, f"jump at {pos:#x}")
@@ -194,20 +200,38 @@ class HelpFileStructure(unittest.TestCase):
         signed = [h - (1 << 32) if h >> 31 else h for h in self.context]
         self.assertEqual(signed, sorted(signed), "the viewer searches the hashes in signed order")
         titles = HelpFile.tree(self.hlp.file("|TTLBTREE"), title_entry)
-        self.assertEqual({o: t.decode("cp932") for o, t in titles}, self.topics)
+        self.assertEqual({o: t.decode(self.code_page) for o, t in titles}, self.topics)
         kwdata = self.hlp.file("|KWDATA")
         keywords = HelpFile.tree(self.hlp.file("|KWBTREE"), keyword_entry)
         self.assertGreater(len(keywords), 20)
         for word, count, at in keywords:
             for i in range(count):
-                self.assertIn(u32(kwdata, at + 4 * i), self.topics, word.decode("cp932"))
+                self.assertIn(u32(kwdata, at + 4 * i), self.topics, word.decode(self.code_page))
+
+    def test_html_page_declares_its_code_page_holds_every_topic_and_needs_no_other_file(self):
+        with open(os.path.join(FOLDER, self.name + ".HTM"), "rb") as f:
+            page = f.read().decode(self.code_page)
+        self.assertIn(f'<meta http-equiv="Content-Type" content="text/html; charset={self.html_charset}">', page)
+        self.assertIsNone(re.search(r"(?i)<script|\bsrc\s*=|url\(|@import|\bon[a-z]+\s*=", page))
+        anchors = set(re.findall(r'\b(?:id|name)="([^"]+)"', page))
+        links = re.findall(r'href="([^"]*)"', page)
+        self.assertTrue(all(link.startswith("#") and link[1:] in anchors for link in links))
+        # The help file's topics in its order, each under the anchor of its context id,
+        # which the table of contents links to.
+        titles = HelpFile.tree(self.hlp.file("|TTLBTREE"), title_entry)
+        headings = [html.unescape(h) for h in re.findall(r"<h2[^>]*><a[^>]*>(.*?)</a></h2>", page)]
+        self.assertEqual(headings, [t.decode(self.code_page) for _, t in titles])
+        with open(os.path.join(FOLDER, self.name + ".CNT"), "rb") as f:
+            ids = {i.decode().lower() for i in re.findall(rb"=(\S+)\r\n", f.read())}
+        self.assertEqual(len(ids), len(titles))
+        self.assertTrue(ids <= anchors and {"#" + i for i in ids} <= set(links))
 
     def test_contents_file_names_every_topic_and_only_topics(self):
-        with open(CNT, "rb") as f:
+        with open(os.path.join(FOLDER, self.name + ".CNT"), "rb") as f:
             raw = f.read()
         self.assertNotIn(b"\n", raw.replace(b"\r\n", b""), "lines end in CR LF")
-        lines = raw.decode("cp932").split("\r\n")[:-1]
-        self.assertEqual(lines[0], ":Base " + os.path.basename(HLP).upper())
+        lines = raw.decode(self.code_page).split("\r\n")[:-1]
+        self.assertEqual(lines[0], ":Base " + self.name + ".HLP")
         named = set()
         for line in (line for line in lines if not line.startswith(":")):
             level, _, entry = line.partition(" ")
@@ -217,6 +241,16 @@ class HelpFileStructure(unittest.TestCase):
                 self.assertEqual(self.topics.get(self.context.get(hash_of(context_id))), title, line)
                 named.add(self.context[hash_of(context_id)])
         self.assertEqual(named, set(self.topics), "a topic the contents file does not reach")
+
+
+class JapaneseHelpFile(HelpFileStructure, unittest.TestCase):
+    name, code_page, charset, locale = "ZORVANE", "cp932", 128, 0x0411
+    title, contents_word, face, html_charset = "Zorvane ヘルプ", "目次", "ＭＳ Ｐゴシック", "Shift_JIS"
+
+
+class EnglishHelpFile(HelpFileStructure, unittest.TestCase):
+    name, code_page, charset, locale = "ZORVANEE", "cp1252", 0, 0x0409
+    title, contents_word, face, html_charset = "Zorvane Help", "Contents", "Arial", "windows-1252"
 
 
 if __name__ == "__main__":

@@ -1,7 +1,7 @@
 """Checks what scripts/release made in ZV_RELEASE_DIR for version ZV_VERSION: the zip a
-Windows user unpacks (8.3 names, a code page 932 README, the PE32 program and the
-console tool with their versions and imports), the Debian package of the command-line
-tool and the web page."""
+Windows user unpacks (8.3 names, a code page 932 README and a code page 1252 one, the help
+in both languages, the PE32 program and the console tool with their versions and
+imports), the Debian package of the command-line tool and the web page."""
 import os
 import re
 import struct
@@ -81,22 +81,30 @@ class WindowsRelease(unittest.TestCase):
     def setUpClass(cls):
         cls.zip = zipfile.ZipFile(os.path.join(FOLDER, f"zorvane-{VERSION}.zip"))
 
-    def test_holds_the_five_files_under_8_3_names(self):
+    def test_holds_the_program_its_help_in_two_languages_and_the_readmes_under_8_3_names(self):
         names = self.zip.namelist()
-        self.assertEqual(sorted(names), ["README.TXT", "ZORVANE.CNT", "ZORVANE.EXE", "ZORVANE.HLP", "ZVEXPAND.EXE"])
+        self.assertEqual(sorted(names), ["README.TXT", "README_E.TXT", "ZORVANE.CNT", "ZORVANE.EXE", "ZORVANE.HLP",
+                                         "ZORVANE.HTM", "ZORVANEE.CNT", "ZORVANEE.HLP", "ZORVANEE.HTM",
+                                         "ZVEXPAND.EXE"])
         for name in names:
             self.assertRegex(name, r"^[A-Z0-9_]{1,8}\.[A-Z0-9_]{1,3}$")
 
-    def test_readme_is_code_page_932_with_crlf_lines_under_80_columns(self):
-        raw = self.zip.read("README.TXT")
-        text = raw.decode("cp932")
-        self.assertNotIn(b"\n", raw.replace(b"\r\n", b""), "a line ends without CR LF")
-        self.assertNotIn(b"\r", raw.replace(b"\r\n", b""), "a lone CR")
-        # A code page 932 character takes as many columns as it has bytes.
-        for number, line in enumerate(raw.split(b"\r\n"), 1):
-            self.assertLess(len(line), 80, f"line {number}")
-        for word in ("SZDD", "KWAJ", "Shift", "Ctrl", "ライセンス", "Windows 95", "ZVEXPAND /?", VERSION):
-            self.assertIn(word, text)
+    def test_readmes_are_in_their_code_pages_with_crlf_lines_under_80_columns(self):
+        for name, code_page, words in (
+                ("README.TXT", "cp932", ("SZDD", "KWAJ", "Shift", "Ctrl", "ライセンス", "Windows 95", "README_E.TXT",
+                                              "ZVEXPAND /?")),
+                ("README_E.TXT", "cp1252", ("SZDD", "KWAJ", "SHIFT", "CTRL", "License", "Windows 95", "README.TXT",
+                                                "ZVEXPAND /?"))):
+            with self.subTest(name):
+                raw = self.zip.read(name)
+                text = raw.decode(code_page)
+                self.assertNotIn(b"\n", raw.replace(b"\r\n", b""), "a line ends without CR LF")
+                self.assertNotIn(b"\r", raw.replace(b"\r\n", b""), "a lone CR")
+                # A code page 932 character takes as many columns as it has bytes.
+                for number, line in enumerate(raw.split(b"\r\n"), 1):
+                    self.assertLess(len(line), 80, f"line {number}")
+                for word in words + (VERSION,):
+                    self.assertIn(word, text)
 
     def test_program_is_a_pe32_windows_program_with_its_version(self):
         pe = PeFile(self.zip.read("ZORVANE.EXE"))

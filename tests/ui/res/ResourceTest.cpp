@@ -267,19 +267,14 @@ BOOL CALLBACK AddLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param
     return TRUE;
 }
 
-// The languages a resource exists in, as the module lists them.
-std::vector<LANGID> LanguagesOf(LPCSTR type, UINT id)
+// The resource exists in Japanese and English and in no other language, as the module
+// lists them: a lookup by language alone may fall back to another one.
+void ExpectBothLanguages(LPCSTR type, UINT id)
 {
     std::vector<LANGID> languages;
     EnumResourceLanguagesA(Module(), type, MAKEINTRESOURCEA(id), &AddLanguage, reinterpret_cast<LONG_PTR>(&languages));
-    return languages;
-}
-
-BOOL CALLBACK AddName(HMODULE, LPCSTR, LPSTR name, LONG_PTR param)
-{
-    if (IS_INTRESOURCE(name))
-        reinterpret_cast<std::vector<UINT>*>(param)->push_back(static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name)));
-    return TRUE;
+    std::sort(languages.begin(), languages.end());
+    EXPECT_EQ(languages, (std::vector<LANGID>{kEnglish, kJapanese})) << "resource " << id;
 }
 
 // The 16 strings of a string-table block in one language, as UTF-16.
@@ -287,17 +282,22 @@ std::vector<std::wstring> StringBlock(UINT block, LANGID language)
 {
     std::vector<std::wstring> strings(16);
     HRSRC hRes = FindResourceExA(Module(), RT_STRING, MAKEINTRESOURCEA(block), language);
-    if (!hRes)
-        return strings;
-    const auto* p = static_cast<const WCHAR*>(LockResource(LoadResource(Module(), hRes)));
+    const auto* p = hRes ? static_cast<const WCHAR*>(LockResource(LoadResource(Module(), hRes))) : nullptr;
     for (std::wstring& text : strings) {
-        text.assign(p + 1, *p);
-        p += 1 + *p;
+        if (p) {
+            text.assign(p + 1, *p);
+            p += 1 + *p;
+        }
     }
     return strings;
 }
 
-// The placeholders %1 to %9 of a text, in order: each language must fill in the same numbers.
+// What every code page shows alike; and the placeholders %1 to %9, which each language fills in.
+bool IsPlainAscii(const std::wstring& text)
+{
+    return std::all_of(text.begin(), text.end(), [](wchar_t ch) { return ch == L'\n' || (ch >= 0x20 && ch <= 0x7E); });
+}
+
 std::wstring Placeholders(const std::wstring& text)
 {
     std::wstring found;
@@ -307,38 +307,22 @@ std::wstring Placeholders(const std::wstring& text)
     return found;
 }
 
-bool IsPlainAscii(const std::wstring& text)
-{
-    for (wchar_t ch : text)
-        if (ch < 0x20 ? ch != L'\n' : ch > 0x7E)
-            return false;
-    return true;
-}
-
-// Both menus item by item: the same commands, separators and popups; English texts
-// that every code page shows.
+// Both menus item by item: the same commands, separators and popups, English texts.
 void ExpectSameMenus(HMENU hJapanese, HMENU hEnglish)
 {
     ASSERT_EQ(GetMenuItemCount(hEnglish), GetMenuItemCount(hJapanese));
-    for (int i = 0; i < GetMenuItemCount(hJapanese); ++i) {
-        SCOPED_TRACE("item " + std::to_string(i));
+    for (UINT i = 0; i < static_cast<UINT>(GetMenuItemCount(hJapanese)); ++i) {
         MENUITEMINFOA ja = {}, en = {};
         ja.cbSize = en.cbSize = sizeof ja;
         ja.fMask = en.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
-        ASSERT_TRUE(GetMenuItemInfoA(hJapanese, static_cast<UINT>(i), TRUE, &ja));
-        ASSERT_TRUE(GetMenuItemInfoA(hEnglish, static_cast<UINT>(i), TRUE, &en));
-        EXPECT_EQ(en.fType, ja.fType);
-        ASSERT_EQ(en.hSubMenu != nullptr, ja.hSubMenu != nullptr);
+        GetMenuItemInfoA(hJapanese, i, TRUE, &ja);
+        GetMenuItemInfoA(hEnglish, i, TRUE, &en);
+        const std::string text = ItemText(hEnglish, i);
         // A popup's id is its menu's handle.
-        if (!ja.hSubMenu) {
-            EXPECT_EQ(en.wID, ja.wID);
-        }
-        if (!(ja.fType & MFT_SEPARATOR)) {
-            const std::string text = ItemText(hEnglish, static_cast<UINT>(i));
-            EXPECT_FALSE(text.empty());
-            EXPECT_TRUE(IsPlainAscii(std::wstring(text.begin(), text.end()))) << text;
-        }
-        if (ja.hSubMenu)
+        EXPECT_TRUE(en.fType == ja.fType && (en.hSubMenu != nullptr) == (ja.hSubMenu != nullptr) &&
+                    (ja.hSubMenu || en.wID == ja.wID)) << "item " << i << " " << text;
+        EXPECT_TRUE((ja.fType & MFT_SEPARATOR) || (!text.empty() && IsPlainAscii(std::wstring(text.begin(), text.end()))));
+        if (ja.hSubMenu && en.hSubMenu)
             ExpectSameMenus(ja.hSubMenu, en.hSubMenu);
     }
 }
@@ -629,37 +613,21 @@ TEST(Resources, VersionIsTwoPointTwo)
     };
     EXPECT_EQ(value(L"FileVersion"), L"2.2");
     EXPECT_EQ(value(L"ProductName"), L"Zorvane");
-}
-
-TEST(ResourceLanguages, EveryDialogMenuAndStringBlockExistsInJapaneseAndEnglish)
-{
-    std::vector<UINT> blocks;
-    EnumResourceNamesA(Module(), RT_STRING, &AddName, reinterpret_cast<LONG_PTR>(&blocks));
-    ASSERT_FALSE(blocks.empty());
-    const std::vector<std::pair<LPCSTR, std::vector<UINT>>> resources = {
-        {RT_DIALOG, {IDD_ABOUTBOX, IDD_MAIN, IDD_EXTENSION}},
-        {RT_MENU, {IDR_CONTEXTMENU, IDR_MAINMENU}},
-        {RT_STRING, blocks},
-    };
-    for (const auto& [type, ids] : resources)
-        for (UINT id : ids) {
-            SCOPED_TRACE("type " + std::to_string(reinterpret_cast<ULONG_PTR>(type)) + ", id " + std::to_string(id));
-            std::vector<LANGID> languages = LanguagesOf(type, id);
-            std::sort(languages.begin(), languages.end());
-            EXPECT_EQ(languages, (std::vector<LANGID>{kEnglish, kJapanese}));
-        }
+    // An English block beside the Japanese one, named in the translations.
+    EXPECT_NE(text.find(L"040904B0"), std::wstring::npos);
+    EXPECT_NE(text.find(std::wstring(L"\x0411\x04B0\x0409\x04B0", 4)), std::wstring::npos);
 }
 
 TEST(ResourceLanguages, EveryStringHasAnEnglishTwinWithTheSamePlaceholders)
 {
-    std::vector<UINT> blocks;
-    EnumResourceNamesA(Module(), RT_STRING, &AddName, reinterpret_cast<LONG_PTR>(&blocks));
     int nStrings = 0;
-    for (UINT block : blocks) {
+    for (UINT block = 1; block <= 0x10000 / 16; ++block) {
         const std::vector<std::wstring> ja = StringBlock(block, kJapanese), en = StringBlock(block, kEnglish);
+        if (std::all_of(ja.begin(), ja.end(), [](const std::wstring& text) { return text.empty(); }))
+            continue;
+        ExpectBothLanguages(RT_STRING, block);
         for (UINT i = 0; i < 16; ++i) {
-            const UINT id = (block - 1) * 16 + i;
-            SCOPED_TRACE("string " + std::to_string(id));
+            SCOPED_TRACE("string " + std::to_string((block - 1) * 16 + i));
             // A missing English string would show an empty warning or an empty help line.
             EXPECT_EQ(en[i].empty(), ja[i].empty());
             EXPECT_EQ(Placeholders(en[i]), Placeholders(ja[i]));
@@ -670,44 +638,32 @@ TEST(ResourceLanguages, EveryStringHasAnEnglishTwinWithTheSamePlaceholders)
     EXPECT_GE(nStrings, 40);
 }
 
-TEST(ResourceLanguages, EnglishDialogsHaveTheJapaneseControlsInAFontOfEveryEnglishWindows)
+TEST(ResourceLanguages, EnglishDialogsAndMenusHaveTheJapaneseControlsAndCommands)
 {
     for (UINT id : {IDD_ABOUTBOX, IDD_MAIN, IDD_EXTENSION}) {
         SCOPED_TRACE("dialog " + std::to_string(id));
+        ExpectBothLanguages(RT_DIALOG, id);
         DialogTemplate ja, en;
-        ASSERT_TRUE(LoadDialogTemplate(id, ja, kJapanese));
-        ASSERT_TRUE(LoadDialogTemplate(id, en, kEnglish));
-        EXPECT_EQ(en.style, ja.style);
-        EXPECT_EQ(en.exStyle, ja.exStyle);
-        EXPECT_EQ(en.cx, ja.cx);
-        EXPECT_EQ(en.cy, ja.cy);
-        EXPECT_TRUE(en.menu.ordinal == ja.menu.ordinal && en.menu.name == ja.menu.name);
-        EXPECT_EQ(en.pointSize, 8);
-        EXPECT_EQ(en.typeface, L"MS Sans Serif");
-        EXPECT_TRUE(IsPlainAscii(en.title));
+        ASSERT_TRUE(LoadDialogTemplate(id, ja, kJapanese) && LoadDialogTemplate(id, en, kEnglish));
+        EXPECT_TRUE(en.style == ja.style && en.exStyle == ja.exStyle && en.menu.ordinal == ja.menu.ordinal);
+        // The font of every English Windows.
+        EXPECT_TRUE(en.pointSize == 8 && en.typeface == L"MS Sans Serif" && IsPlainAscii(en.title));
         ASSERT_EQ(en.items.size(), ja.items.size());
         for (size_t i = 0; i < ja.items.size(); ++i) {
-            SCOPED_TRACE("control " + std::to_string(i + 1));
             const DialogItem &jaItem = ja.items[i], &enItem = en.items[i];
-            EXPECT_EQ(enItem.id, jaItem.id);
-            EXPECT_EQ(enItem.style, jaItem.style);
-            EXPECT_EQ(enItem.exStyle, jaItem.exStyle);
-            EXPECT_TRUE(enItem.windowClass.ordinal == jaItem.windowClass.ordinal &&
-                        enItem.windowClass.name == jaItem.windowClass.name);
-            EXPECT_EQ(enItem.title.name.empty(), jaItem.title.name.empty());
-            EXPECT_EQ(enItem.title.ordinal, jaItem.title.ordinal);
-            EXPECT_TRUE(IsPlainAscii(enItem.title.name));
+            EXPECT_TRUE(enItem.id == jaItem.id && enItem.style == jaItem.style && enItem.exStyle == jaItem.exStyle &&
+                        enItem.windowClass.ordinal == jaItem.windowClass.ordinal &&
+                        enItem.windowClass.name == jaItem.windowClass.name &&
+                        enItem.title.ordinal == jaItem.title.ordinal &&
+                        enItem.title.name.empty() == jaItem.title.name.empty() && IsPlainAscii(enItem.title.name))
+                << "control " << i + 1;
         }
     }
-}
-
-TEST(ResourceLanguages, EnglishMenusHaveTheJapaneseCommands)
-{
     for (UINT id : {IDR_MAINMENU, IDR_CONTEXTMENU}) {
         SCOPED_TRACE("menu " + std::to_string(id));
+        ExpectBothLanguages(RT_MENU, id);
         HMENU hJapanese = LoadMenuIn(id, kJapanese), hEnglish = LoadMenuIn(id, kEnglish);
-        ASSERT_NE(hJapanese, nullptr);
-        ASSERT_NE(hEnglish, nullptr);
+        ASSERT_TRUE(hJapanese && hEnglish);
         ExpectSameMenus(hJapanese, hEnglish);
         DestroyMenu(hJapanese);
         DestroyMenu(hEnglish);
