@@ -1,6 +1,6 @@
 #include "cli/Cabinet.h"
 #include "cli/ListFormat.h"
-#include "cli/Options.h"
+#include "cli/Say.h"
 #include "cli/ShownName.h"
 #include "core/FileStreams.h"
 #include "core/HeaderName.h"
@@ -10,14 +10,9 @@
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace {
-
-void ReportError(const std::string& strWhat, const std::string& strReason) {
-    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, ShownName(strWhat).c_str(), strReason.c_str());
-}
 
 // An open cabinet with the file and the stream it reads through.
 struct OpenCabinet {
@@ -152,8 +147,7 @@ bool ExtractMember(OpenCabinet& open, size_t nIndex, const char* pszPath, const 
         return false;
     }
     if (!options.bQuiet)
-        std::printf("%s -> %s%s\n", ShownName(pszPath).c_str(), ShownName(strTarget).c_str(),
-                    nResult < 0 ? " (damaged)" : "");
+        Say(stdout, ShownName(pszPath) + " -> " + ShownName(strTarget) + (nResult < 0 ? " (damaged)" : ""));
     if (nResult >= 0) return true;
     ReportError(strTarget, std::string("damaged, written as far as its data goes: ") +
                                DataStateReason(StateOf(nResult)));
@@ -200,7 +194,7 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
     const int64_t nSize = open.file.Size();
     if (open.nError < 0) {
         ListEntry entry{ShownName(pszPath), strExtension, static_cast<uint64_t>(nSize < 0 ? 0 : nSize), 0, StateOf(open.nError)};
-        if (!bQuiet) std::printf("%s\n", ListLine(entry).c_str());
+        if (!bQuiet) Say(stdout, ListLine(entry));
         ReportError(pszPath, DataStateReason(entry.eState));
         return false;
     }
@@ -221,8 +215,7 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
     const std::string strNote = bArchive ? " (cabinet of " + std::to_string(members.size()) + " files)"
                                          : " (cabinet, " + MethodName(members[0].nCompression) + ")";
     if (!bQuiet) {
-        std::printf("%s%s\n", ListLine({ShownName(pszPath), strExtension, static_cast<uint64_t>(nSize), nTotal, eState}).c_str(),
-                    strNote.c_str());
+        Say(stdout, ListLine({ShownName(pszPath), strExtension, static_cast<uint64_t>(nSize), nTotal, eState}) + strNote);
         for (size_t i = 0; bArchive && i < members.size(); ++i) {
             std::string strMember;
             if (!MemberPath(members[i], &strMember)) strMember = "(member " + std::to_string(i + 1) + ": name refused)";
@@ -230,8 +223,8 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
             const size_t nSep = strMember.find_last_of(platform::Separator());
             const bool bExt = nDot != std::string::npos && (nSep == std::string::npos || nDot > nSep);
             const std::string strExt = bExt ? strMember.substr(nDot + 1) : "";
-            std::printf("%s (%s)\n", MemberLine(ShownName(strMember), strExt, members[i].nSize, states[i]).c_str(),
-                        MethodName(members[i].nCompression).c_str());
+            Say(stdout, MemberLine(ShownName(strMember), strExt, members[i].nSize, states[i]) + " (" +
+                            MethodName(members[i].nCompression) + ")");
         }
     }
     if (bSpanned) {
