@@ -29,36 +29,21 @@ struct OpenCabinet {
 // The state of a member, or of a cabinet of one, after decoding gave nResult.
 DataState StateOf(int64_t nResult) { return DataStateOf(nResult, false, true); }
 
-bool IsValidUtf8(const std::string& s) {
-    for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const size_t n = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-        if (n == 0 || (n == 2 && c < 0xC2) || i + n > s.size()) return false;
-        for (size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += n;
-    }
-    return true;
-}
-
-// The recorded name in the bytes the system's paths take, or false. Natively paths are
-// UTF-8: a name without the UTF-8 mark is taken as ISO-8859-1, as other cabinet
-// readers on such systems take it. On Windows paths are in the ANSI code page, which
-// the maker's own names are in; a UTF-8 name beyond ASCII has no such spelling here.
-bool SystemSpelling(const lz::CabinetMember& member, std::string* pName) {
+// The recorded name in the bytes the system's paths take; null, or why not. Natively
+// paths are UTF-8: a name without the UTF-8 mark is taken as ISO-8859-1, as other
+// cabinet readers on such systems take it. On Windows paths are in the ANSI code page,
+// which the maker's own names are in, and a marked name is spelled in it.
+const char* SystemSpelling(const lz::CabinetMember& member, std::string* pName) {
     const std::string& s = member.strName;
-    const bool bWindows = platform::BuildPathStyle() == platform::PathStyle::kWindows;
     if (member.bUtf8Name) {
-        if (!IsValidUtf8(s)) return false;
-        if (bWindows)
-            for (char c : s)
-                if (static_cast<unsigned char>(c) >= 0x80) return false;
-        *pName = s;
-        return true;
+        if (platform::NameFromUtf8(s, pName)) return nullptr;
+        std::u16string units;
+        return platform::DecodeUtf8(s, &units) ? "its name has no spelling in the system's code page"
+                                              : "its name is not valid UTF-8";
     }
-    if (bWindows) {
+    if (platform::BuildPathStyle() == platform::PathStyle::kWindows) {
         *pName = s;
-        return true;
+        return nullptr;
     }
     pName->clear();
     for (char c : s) {
@@ -70,7 +55,7 @@ bool SystemSpelling(const lz::CabinetMember& member, std::string* pName) {
             *pName += static_cast<char>(0x80 | (b & 0x3F));
         }
     }
-    return true;
+    return nullptr;
 }
 
 // Opens, making them when missing, the folders of strRelative (all but its last part)
@@ -100,10 +85,9 @@ bool ExtractMember(OpenCabinet& open, size_t nIndex, const char* pszPath, const 
                    const ExtractOptions& options) {
     const lz::CabinetMember& member = open.cabinet.Members()[nIndex];
     std::string strRelative;
-    if (!MemberPath(member, &strRelative)) {
+    if (const char* pszWhy = MemberPath(member, &strRelative)) {
         // The name itself is never shown.
-        ReportError(pszPath, "member " + std::to_string(nIndex + 1) +
-                                 ": its name would leave the destination or cannot name a file; not written");
+        ReportError(pszPath, "member " + std::to_string(nIndex + 1) + ": " + pszWhy + "; not written");
         return false;
     }
     platform::Folder own;
@@ -156,15 +140,15 @@ bool ExtractMember(OpenCabinet& open, size_t nIndex, const char* pszPath, const 
 
 }  // namespace
 
-bool MemberPath(const lz::CabinetMember& member, std::string* pPath) {
+const char* MemberPath(const lz::CabinetMember& member, std::string* pPath) {
     std::string strName;
-    if (!SystemSpelling(member, &strName)) return false;
+    if (const char* pszWhy = SystemSpelling(member, &strName)) return pszWhy;
     const bool bWindows = platform::BuildPathStyle() == platform::PathStyle::kWindows;
     std::string strPath, strPart;
     for (size_t i = 0; i <= strName.size(); ++i) {
         const char c = i < strName.size() ? strName[i] : '\0';
         if (c == '\\' || c == '/' || c == '\0') {
-            if (!IsSafeMemberName(strPart.c_str())) return false;
+            if (!IsSafeMemberName(strPart.c_str())) return "its name would leave the destination or cannot name a file";
             strPath += strPart;
             if (c) strPath += platform::Separator();
             strPart.clear();
@@ -176,7 +160,7 @@ bool MemberPath(const lz::CabinetMember& member, std::string* pPath) {
             strPart += strName[++i];
     }
     *pPath = strPath;
-    return true;
+    return nullptr;
 }
 
 std::string MethodName(uint16_t nCompression) {
@@ -218,7 +202,7 @@ bool ListCabinet(const char* pszPath, const std::string& strExtension, bool bQui
         Say(stdout, ListLine({ShownName(pszPath), strExtension, static_cast<uint64_t>(nSize), nTotal, eState}) + strNote);
         for (size_t i = 0; bArchive && i < members.size(); ++i) {
             std::string strMember;
-            if (!MemberPath(members[i], &strMember)) strMember = "(member " + std::to_string(i + 1) + ": name refused)";
+            if (MemberPath(members[i], &strMember)) strMember = "(member " + std::to_string(i + 1) + ": name refused)";
             const size_t nDot = strMember.find_last_of('.');
             const size_t nSep = strMember.find_last_of(platform::Separator());
             const bool bExt = nDot != std::string::npos && (nSep == std::string::npos || nDot > nSep);

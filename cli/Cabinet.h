@@ -8,9 +8,9 @@
 #include <string>
 
 // The path below the destination under which a member is written, its folders
-// joined by the system's separator; false when a part of its recorded name may not
-// stand in a path (IsSafeMemberName) or the system cannot spell it.
-bool MemberPath(const lz::CabinetMember& member, std::string* pPath);
+// joined by the system's separator; null, or why not: a part of its recorded name may
+// not stand in a path (IsSafeMemberName), or the system cannot spell it.
+const char* MemberPath(const lz::CabinetMember& member, std::string* pPath);
 
 // The method of a member's folder as -l notes it: "stored", "MSZIP", "Quantum", "LZX:21".
 std::string MethodName(uint16_t nCompression);

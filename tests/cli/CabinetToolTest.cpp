@@ -75,6 +75,47 @@ TEST_F(CabinetTool, ArchiveMembersGoIntoTheirFoldersUnderTheDestination) {
     EXPECT_EQ(r.strErr, Line("DRIVERS.CAB: a cabinet of several files: extract them without -c"));
 }
 
+TEST_F(CabinetTool, RecordedNamesAreSpelledAsTheSystemsPathsAre) {
+    MakeFolder("out");
+    const struct {
+        const char* pszName;
+        bool bUtf8;         // the name carries the UTF-8 mark
+        const char* pszAs;  // the name written, or null: refused for pszWhy
+        const char* pszWhy;
+    } aCases[] = {
+#ifdef _WIN32
+        // In the ANSI code page (932 here) as recorded; a marked name spelled in it, exactly or not at all.
+        {"\x83\x41.txt", false, "\x83\x41.txt", nullptr},
+        {"\xE6\x96\x87.txt", true, "\x95\xB6.txt", nullptr},
+        {"caf\xC3\xA9.txt", true, nullptr, "its name has no spelling in the system's code page"},
+#else
+        // ISO-8859-1 without the mark.
+        {"caf\xE9.txt", false, "caf\xC3\xA9.txt", nullptr},
+        {"\xE6\x96\x87.txt", true, "\xE6\x96\x87.txt", nullptr},
+#endif
+        {"\xE6\x96.txt", true, nullptr, "its name is not valid UTF-8"},
+        {"\xC0\xAE\xC0\xAE\\up.txt", true, nullptr, "its name is not valid UTF-8"},  // ".." overlong
+    };
+    std::vector<CabMember> members;
+    std::string strOut, strErr;
+    for (const auto& c : aCases) {
+        members.push_back({c.pszName, "member " + std::to_string(members.size() + 1)});
+        members.back().nAttributes = c.bUtf8 ? 0xA0 : 0x20;
+        if (c.pszAs)
+            strOut += P("NAMES.CAB -> out/") + c.pszAs + "\n";
+        else
+            strErr += Line("NAMES.CAB: member " + std::to_string(members.size()) + ": " + c.pszWhy + "; not written");
+    }
+    Write("NAMES.CAB", CabArchive(members, kCabStored));
+    const ToolResult r = Run({"-d", "out", "NAMES.CAB"});
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strOut, strOut);
+    EXPECT_EQ(r.strErr, strErr);
+    EXPECT_EQ(Read(std::string("out/") + aCases[0].pszAs) + Read(std::string("out/") + aCases[1].pszAs),
+              "member 1member 2");
+    EXPECT_EQ(dir.List("out"), std::string(aCases[0].pszAs) + "|" + aCases[1].pszAs);
+}
+
 TEST_F(CabinetTool, MemberNamesThatWouldLeaveTheDestinationAreRefused) {
     MakeFolder("out");
     MakeFolder("elsewhere");
