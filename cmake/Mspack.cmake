@@ -13,8 +13,9 @@ if(WIN32)
     ${MSPACK_DIR}/cabd.c ${MSPACK_DIR}/lzxd.c ${MSPACK_DIR}/mszipd.c ${MSPACK_DIR}/qtmd.c ${MSPACK_DIR}/system.c)
   target_include_directories(zorvane_mspack SYSTEM PUBLIC ${MSPACK_DIR})
   target_compile_definitions(zorvane_mspack PRIVATE MSPACK_NO_DEFAULT_SYSTEM)
-  # Its code as Debian ships it: its warnings are not ours to mend.
-  target_compile_options(zorvane_mspack PRIVATE -w)
+  # Its code as Debian ships it: its warnings are not ours to mend. Nothing unwinds
+  # through it (the calls it makes back into ours throw nothing), so it needs no tables.
+  target_compile_options(zorvane_mspack PRIVATE -w -fno-asynchronous-unwind-tables -fno-unwind-tables)
   target_link_libraries(zorvane_portable PUBLIC zorvane_mspack)
 else()
   find_path(MSPACK_INCLUDE_DIR mspack.h REQUIRED)
