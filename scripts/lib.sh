@@ -235,6 +235,13 @@ zv_xvfb_stop() {
 # tests read its test cabinets. Prints the unpacked folder.
 zv_mspack_source() {
     local version dest=$BUILD_ROOT/mspack
+    # A libmspack source of one's own, changed perhaps, as the LGPL lets users relink with:
+    # ZV_MSPACK_SOURCE=FOLDER scripts/build win32
+    if [ -n "${ZV_MSPACK_SOURCE:-}" ]; then
+        [ -f "$ZV_MSPACK_SOURCE/mspack/cabd.c" ] || zv_die "ZV_MSPACK_SOURCE=$ZV_MSPACK_SOURCE holds no libmspack source"
+        realpath "$ZV_MSPACK_SOURCE"
+        return 0
+    fi
     version=$(dpkg-query -W -f='${Version}' libmspack-dev 2>/dev/null) || zv_die "libmspack-dev is not installed"
     # Another revision of the same upstream version is fetched again.
     [ ! -f "$dest/.debian-version" ] || [ "$(<"$dest/.debian-version")" = "$version" ] || rm -rf "$dest"

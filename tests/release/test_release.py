@@ -1,7 +1,8 @@
 """Checks what scripts/release made in ZV_RELEASE_DIR for version ZV_VERSION: the zip a
 Windows user unpacks (8.3 names, a code page 932 README and a code page 1252 one, the help
 in both languages, the PE32 program and the console tool with their versions and
-imports), the Debian package of the command-line tool and the web page."""
+imports), the source zip beside it, the Debian package of the command-line tool and the
+web page."""
 import os
 import re
 import struct
@@ -151,6 +152,29 @@ class WindowsRelease(unittest.TestCase):
         imports = pe.imports()
         self.assertIn("kernel32.dll FindFirstFileA", imports)
         self.assertEqual(imports - listed, set())
+
+
+class SourceArchive(unittest.TestCase):
+    def test_holds_the_tree_and_the_libmspack_the_programs_link_as_the_readmes_say(self):
+        with zipfile.ZipFile(os.path.join(FOLDER, f"zorvane-{VERSION}-src.zip")) as source:
+            entries = {info.filename: info for info in source.infolist()}
+        tree = f"zorvane-{VERSION}/"
+        for name in ("CMakeLists.txt", "cmake/Mspack.cmake", "scripts/lib.sh", "lz/Cabinet.cpp", "cli/Main.cpp",
+                     "res/zvexpand.rc", "dist/README.TXT"):
+            self.assertIn(tree + name, entries)
+        self.assertTrue(entries[tree + "scripts/build"].external_attr >> 16 & 0o100, "scripts/build is executable")
+        self.assertFalse([name for name in entries if name.startswith(tree + "build/")], "no build output")
+        folders = {name.split("/")[0] for name in entries if name.endswith("/mspack/cabd.c")}
+        self.assertEqual(len(folders), 1, folders)
+        mspack = folders.pop()
+        for name in ("COPYING.LIB", "mspack/mspack.h", "mspack/cabd.c", "mspack/lzxd.c", "mspack/mszipd.c",
+                     "mspack/qtmd.c", "mspack/system.c"):
+            self.assertIn(f"{mspack}/{name}", entries)
+        with zipfile.ZipFile(os.path.join(FOLDER, f"zorvane-{VERSION}.zip")) as program:
+            for name, code_page in (("README.TXT", "cp932"), ("README_E.TXT", "cp1252")):
+                text = program.read(name).decode(code_page)
+                self.assertIn(f"zorvane-{VERSION}-src.zip", text, name)
+                self.assertIn(f"ZV_MSPACK_SOURCE=../{mspack} scripts/build win32", text, name)
 
 
 class DebianPackage(unittest.TestCase):
