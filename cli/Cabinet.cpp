@@ -5,6 +5,7 @@
 #include "core/FileStreams.h"
 #include "core/HeaderName.h"
 #include "lz/LzError.h"
+#include "platform/Console.h"
 #include "platform/Dbcs.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -233,7 +234,7 @@ bool ExtractCabinet(const char* pszPath, const platform::Folder& folder, const E
         return false;
     }
     bool bAllDone = true;
-    for (size_t i = 0; i < open.cabinet.Members().size(); ++i)
+    for (size_t i = 0; i < open.cabinet.Members().size() && !platform::Interrupted(); ++i)
         bAllDone = ExtractMember(open, i, pszPath, folder, options) && bAllDone;
     return bAllDone;
 }

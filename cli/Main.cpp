@@ -129,7 +129,8 @@ int CExpandRun::Go() {
         return 1;
     }
     bool bAllDone = true;
-    for (const std::string& strArg : m_o.files) bAllDone = TakePattern(strArg) && bAllDone;
+    for (size_t i = 0; i < m_o.files.size() && !platform::Interrupted(); ++i)
+        bAllDone = TakePattern(m_o.files[i]) && bAllDone;
     // The expansions were done all the same: what stays is told, and is no failure.
     for (const std::string& strPath : platform::RemoveOldCopies())
         ReportError(strPath, "the old copy of a replaced file is still in use; delete it later");
@@ -156,7 +157,7 @@ bool CExpandRun::TakePattern(const std::string& strArg) {
         return false;
     }
     bool bAllDone = true;
-    for (const std::string& strPath : paths) bAllDone = TakeArgument(strPath) && bAllDone;
+    for (size_t i = 0; i < paths.size() && !platform::Interrupted(); ++i) bAllDone = TakeArgument(paths[i]) && bAllDone;
     return bAllDone;
 }
 
@@ -182,8 +183,8 @@ bool CExpandRun::TakeArgument(const std::string& strArg) {
     for (const std::string& strLink : links) ReportError(strLink, "skipped: a symbolic link");
     for (const std::string& strFolder : unreadable) ReportError(strFolder, "cannot read the folder");
     bool bAllDone = unreadable.empty();
-    for (const FoundFile& found : files)
-        bAllDone = TakeFile(found.strPath, strArg, found.strRelativeFolder) && bAllDone;
+    for (size_t i = 0; i < files.size() && !platform::Interrupted(); ++i)
+        bAllDone = TakeFile(files[i].strPath, strArg, files[i].strRelativeFolder) && bAllDone;
     return bAllDone;
 }
 
@@ -376,5 +377,7 @@ int main(int argc, char** argv) {
         Say(stdout, std::string(kProgramName) + " " + kVersion);
         return 0;
     }
-    return CExpandRun(options).Go();
+    platform::StopOnInterrupt();
+    const int nStatus = CExpandRun(options).Go();
+    return platform::Interrupted() ? platform::kInterruptedStatus : nStatus;
 }

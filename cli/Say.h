@@ -6,5 +6,6 @@
 
 void Say(std::FILE* pStream, const std::string& strLine);
 
-// "PROGRAM: WHAT: REASON" on standard error, WHAT shown escaped.
+// "PROGRAM: WHAT: REASON" on standard error, WHAT shown escaped; nothing after an
+// interrupt (platform::StopOnInterrupt).
 void ReportError(const std::string& strWhat, const std::string& strReason);

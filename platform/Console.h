@@ -24,4 +24,22 @@ void WipeErrorLine(size_t nColumns);
 // false when it cannot (LastError says why).
 bool WriteStandardOutput(const void* pBuffer, size_t nBytes);
 
+// Has an interrupt from the console (Ctrl+C, Ctrl+Break, its window closing) stop the
+// program's work where the system would end it at once and leave its unfinished files
+// behind, as on Windows; natively the signals that end the program remove them, and
+// this does nothing. After an interrupt Interrupted() is true and every read and write
+// of a File and of standard output fails, so that the work under way drops its
+// unfinished file as after any failed write; the program then ends with
+// kInterruptedStatus. A second interrupt ends it at once.
+void StopOnInterrupt();
+bool Interrupted();
+
+// How a program that an interrupt ended exits: Windows' STATUS_CONTROL_C_EXIT, or
+// natively as the shell reports SIGINT.
+#ifdef _WIN32
+const int kInterruptedStatus = static_cast<int>(0xC000013Au);
+#else
+const int kInterruptedStatus = 130;
+#endif
+
 }  // namespace platform

@@ -33,4 +33,8 @@ bool WriteStandardOutput(const void* pBuffer, size_t nBytes) {
     return true;
 }
 
+void StopOnInterrupt() {}
+
+bool Interrupted() { return false; }
+
 }  // namespace platform

@@ -1,4 +1,5 @@
 #include "platform/File.h"
+#include "platform/Console.h"
 #include "platform/CreatedNew.h"
 #include "platform/Dbcs.h"
 #include "platform/win32/FileSystemCalls.h"
@@ -6,6 +7,13 @@
 namespace platform {
 
 namespace {
+
+// After an interrupt the work under way fails, at its next read or write.
+bool Stopped() {
+    if (!Interrupted()) return false;
+    SetLastError(ERROR_OPERATION_ABORTED);
+    return true;
+}
 
 HANDLE Handle(void* p) { return static_cast<HANDLE>(p); }
 
@@ -182,7 +190,7 @@ void File::Close() {
 bool File::IsOpen() const { return Handle(m_hFile) != INVALID_HANDLE_VALUE; }
 
 int64_t File::Read(void* pBuffer, size_t nBytes) {
-    if (!IsOpen()) return -1;
+    if (!IsOpen() || Stopped()) return -1;
     DWORD dwWant = nBytes > (1u << 30) ? (1u << 30) : static_cast<DWORD>(nBytes);
     DWORD dwGot = 0;
     if (!ReadFile(Handle(m_hFile), pBuffer, dwWant, &dwGot, nullptr)) return -1;
@@ -193,6 +201,7 @@ bool File::Write(const void* pBuffer, size_t nBytes) {
     if (!IsOpen()) return false;
     const char* p = static_cast<const char*>(pBuffer);
     while (nBytes > 0) {
+        if (Stopped()) return false;
         DWORD dwWant = nBytes > (1u << 30) ? (1u << 30) : static_cast<DWORD>(nBytes);
         DWORD dwDone = 0;
         if (!WriteFile(Handle(m_hFile), p, dwWant, &dwDone, nullptr) || dwDone == 0) return false;

@@ -1,6 +1,17 @@
 #include "tests/cli/ToolHarness.h"
 #include "tests/szdd/KwajWriter.h"
 
+std::string LargeKwaj(uint32_t nPieces) {
+    // Every piece after the first is the same, zeros after zeros.
+    const std::string strTwo = KwajDeflateBody(std::string(2 * 32768, '\0'));
+    const size_t nFirst = (static_cast<uint8_t>(strTwo[0]) | static_cast<uint8_t>(strTwo[1]) << 8) + 2u;
+    std::string strBody = strTwo.substr(0, nFirst);
+    for (uint32_t i = 1; i < nPieces; ++i) strBody.append(strTwo, nFirst, strTwo.size() - 2 - nFirst);
+    KwajOptions o;
+    o.nLength = nPieces * 32768u;
+    return KwajHeader(4, o) + strBody + std::string(2, '\0');
+}
+
 #ifdef _WIN32
 #include "tests/support/TimeScale.h"
 
@@ -110,6 +121,27 @@ ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>&
     if (!bData) result.strOut = WithoutCarriageReturns(result.strOut);
     result.strErr = WithoutCarriageReturns(result.strErr);
     return result;
+}
+
+void* StartToolOnConsole(const std::string& strFolder, const std::vector<std::string>& args) {
+    static const bool bOwnConsole = FreeConsole() && AllocConsole();
+    if (!bOwnConsole) return nullptr;
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE hNul = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                              OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = hNul;
+    std::string strCommand = Quoted(ToolPath());
+    for (const std::string& strArg : args) strCommand += " " + Quoted(strArg);
+    PROCESS_INFORMATION process = {};
+    const bool bStarted = CreateProcessA(ToolPath().c_str(), &strCommand[0], nullptr, nullptr, TRUE,
+                                         0, nullptr, strFolder.c_str(), &startup, &process) != FALSE;
+    if (hNul != INVALID_HANDLE_VALUE) CloseHandle(hNul);
+    if (!bStarted) return nullptr;
+    CloseHandle(process.hThread);
+    return process.hProcess;
 }
 
 #else
@@ -276,17 +308,6 @@ int StartTool(const std::string& strFolder, const std::vector<std::string>& args
     const struct rlimit noCore = {0, 0};
     if (pid > 0) ::prlimit(pid, RLIMIT_CORE, &noCore, nullptr);
     return pid;
-}
-
-std::string LargeKwaj(uint32_t nPieces) {
-    // Every piece after the first is the same, zeros after zeros.
-    const std::string strTwo = KwajDeflateBody(std::string(2 * 32768, '\0'));
-    const size_t nFirst = (static_cast<uint8_t>(strTwo[0]) | static_cast<uint8_t>(strTwo[1]) << 8) + 2u;
-    std::string strBody = strTwo.substr(0, nFirst);
-    for (uint32_t i = 1; i < nPieces; ++i) strBody.append(strTwo, nFirst, strTwo.size() - 2 - nFirst);
-    KwajOptions o;
-    o.nLength = nPieces * 32768u;
-    return KwajHeader(4, o) + strBody + std::string(2, '\0');
 }
 
 namespace {

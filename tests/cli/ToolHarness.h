@@ -40,7 +40,17 @@ inline std::string P(std::string strPath) {
 ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args,
                    Terminal eTerminal = Terminal::kNone);
 
-#ifndef _WIN32
+// A KWAJ file (Deflate) that expands to nPieces times 32 KiB of zeros (at most 2 GiB):
+// long to write, small to hold.
+std::string LargeKwaj(uint32_t nPieces);
+
+#ifdef _WIN32
+// Starts the tool in strFolder with args, its standard streams NUL, on a console of the
+// tests' own, made afresh at the first call (Wine's console of a program started from a
+// shell passes on no console events), so that GenerateConsoleCtrlEvent reaches it. Its
+// process handle (a HANDLE), to close; null when it cannot start.
+void* StartToolOnConsole(const std::string& strFolder, const std::vector<std::string>& args);
+#else
 // RunTool with standard output appended to the file strOutput ("tool >> FILE");
 // strOut stays empty.
 ToolResult RunToolAppending(const std::string& strFolder, const std::vector<std::string>& args,
@@ -49,10 +59,6 @@ ToolResult RunToolAppending(const std::string& strFolder, const std::vector<std:
 // Starts the tool in strFolder with args and returns at once; its standard streams
 // are /dev/null and its signals have their default actions. -1 when it cannot start.
 int StartTool(const std::string& strFolder, const std::vector<std::string>& args);
-
-// A KWAJ file (Deflate) that expands to nPieces times 32 KiB of zeros: long to write,
-// small to hold.
-std::string LargeKwaj(uint32_t nPieces);
 
 // Waits until the started tool writes (the expanded data is all it writes before its
 // result line), then stops it with SIGSTOP. False when it ended, or did not write

@@ -8,6 +8,7 @@
 #include "tests/szdd/CabWriter.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
+#include "tests/support/TestThread.h"
 
 #include <gtest/gtest.h>
 
@@ -93,6 +94,42 @@ TEST_F(ToolHabits, FoldersAreNamedWithDrivesAndEitherSeparator) {
         EXPECT_EQ(r.strOut, c.strOut);
         EXPECT_EQ(Read(c.strWritten), "a") << c.args[1];
     }
+}
+
+// The size of the unfinished file in the folder, or -1 while there is none.
+int64_t UnfinishedSize(const std::string& strFolder) {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((strFolder + "~zv*.tmp").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return -1;
+    FindClose(h);
+    return static_cast<int64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+}
+
+BOOL CALLBACK Swallow(DWORD) { return TRUE; }
+
+// Ctrl+C, which reaches every program on the console, the tests' own too, while the tool writes.
+TEST_F(ToolHabits, AnInterruptDropsTheUnfinishedFileAndLeavesTheOldOneAsItWas) {
+    Write("big.tx_", LargeKwaj(65536));  // 2 GiB of zeros
+    Write("big.txt", "old");
+    const HANDLE hTool = StartToolOnConsole(dir.Path(), {"big.tx_"});
+    ASSERT_NE(hTool, nullptr);
+    SetConsoleCtrlHandler(Swallow, TRUE);
+    EXPECT_TRUE(WaitFor([&] { return UnfinishedSize(dir.Path()) > 0; }, 60000) &&
+                GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0));
+    // It stops at once: should it write a quarter of its data first, it is stopped.
+    const bool bEnded = WaitFor([&] { return WaitForSingleObject(hTool, 0) == WAIT_OBJECT_0 ||
+                                             UnfinishedSize(dir.Path()) > (int64_t{1} << 29); }, 120000) &&
+                        WaitForSingleObject(hTool, 0) == WAIT_OBJECT_0;
+    if (!bEnded) TerminateProcess(hTool, 0xDEAD);
+    WaitForSingleObject(hTool, INFINITE);
+    SetConsoleCtrlHandler(Swallow, FALSE);
+    DWORD dwStatus = 0;
+    GetExitCodeProcess(hTool, &dwStatus);
+    CloseHandle(hTool);
+    EXPECT_TRUE(bEnded);
+    EXPECT_EQ(dwStatus, 0xC000013Au);  // STATUS_CONTROL_C_EXIT, as Windows ends a program on Ctrl+C
+    EXPECT_EQ(dir.List(), "big.tx_|big.txt");
+    EXPECT_EQ(Read("big.txt"), "old");
 }
 
 class ToolVersions : public ToolHabits, public ::testing::WithParamInterface<const char*> {};
