@@ -93,8 +93,12 @@ TEST_F(CabinetTool, RecordedNamesAreSpelledAsTheSystemsPathsAre) {
         {"caf\xE9.txt", false, "caf\xC3\xA9.txt", nullptr},
         {"\xE6\x96\x87.txt", true, "\xE6\x96\x87.txt", nullptr},
 #endif
+        // Cut, an overlong "..", a surrogate, above U+10FFFF, a second byte alone.
         {"\xE6\x96.txt", true, nullptr, "its name is not valid UTF-8"},
-        {"\xC0\xAE\xC0\xAE\\up.txt", true, nullptr, "its name is not valid UTF-8"},  // ".." overlong
+        {"\xC0\xAE\xC0\xAE\\up.txt", true, nullptr, "its name is not valid UTF-8"},
+        {"\xED\xA0\x80.txt", true, nullptr, "its name is not valid UTF-8"},
+        {"\xF4\x90\x80\x80.txt", true, nullptr, "its name is not valid UTF-8"},
+        {"\x80.txt", true, nullptr, "its name is not valid UTF-8"},
     };
     std::vector<CabMember> members;
     std::string strOut, strErr;
