@@ -63,7 +63,9 @@ int64_t Decoder::Run() {
 
 // Whole groups without checks, while the input holds a longest group, the
 // output buffer has room for one, and the expanded length cannot end inside it.
-void Decoder::FastGroups(uint8_t*& op) {
+// Out of line: an engine that compiles in tiers (WebAssembly in browsers) swaps in
+// its optimised code only between calls, so the first file waits for a return.
+__attribute__((noinline)) void Decoder::FastGroups(uint8_t*& op) {
     const uint8_t* ip = m_in.Data();
     const size_t nAvail = m_in.Available();
     const uint8_t* const pSafeEnd = nAvail < kGroupReach ? ip : ip + nAvail - (kGroupReach - 1);
