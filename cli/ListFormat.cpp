@@ -1,13 +1,30 @@
 #include "cli/ListFormat.h"
 #include "lz/LzError.h"
 
-#include <cstdio>
-
 namespace {
 
 std::string PadRight(std::string s, size_t nWidth) {
     if (s.size() < nWidth) s.resize(nWidth, ' ');
     return s;
+}
+
+std::string PadLeft(std::string s, size_t nWidth) {
+    if (s.size() < nWidth) s.insert(0, nWidth - s.size(), ' ');
+    return s;
+}
+
+// nPart by nWhole in percent with one decimal, rounded as "%.1f" rounds the quotient
+// (to even on an exact tie). By hand, so that the Windows tool carries no printf; the
+// tenths are exact in a long double, whose 64-bit mantissa holds the quotient's 53
+// bits times ten.
+std::string Percent(uint64_t nPart, uint64_t nWhole) {
+    const double dPercent = static_cast<double>(nPart) * 100.0 / static_cast<double>(nWhole);
+    if (dPercent >= 1e15) return std::to_string(static_cast<uint64_t>(dPercent)) + ".0%";  // no real file
+    const long double dTenths = static_cast<long double>(dPercent) * 10;
+    uint64_t nTenths = static_cast<uint64_t>(dTenths);
+    const long double dRest = dTenths - static_cast<long double>(nTenths);
+    if (dRest > 0.5L || (dRest == 0.5L && nTenths % 2 == 1)) ++nTenths;
+    return std::to_string(nTenths / 10) + "." + std::to_string(nTenths % 10) + "%";
 }
 
 }  // namespace
@@ -47,15 +64,8 @@ const char* DataStateReason(DataState eState) {
 }
 
 std::string ListLine(const ListEntry& entry) {
-    char szRatio[32];
-    if (entry.nExpanded == 0)
-        std::snprintf(szRatio, sizeof szRatio, "---");
-    else
-        std::snprintf(szRatio, sizeof szRatio, "%.1f%%", static_cast<double>(entry.nCompressed) * 100.0 / entry.nExpanded);
-    char szSizes[64];
-    std::snprintf(szSizes, sizeof szSizes, "%10llu %10llu %7s  ",
-                  static_cast<unsigned long long>(entry.nCompressed), static_cast<unsigned long long>(entry.nExpanded),
-                  szRatio);
-    return szSizes + PadRight(entry.strExtension.empty() ? "unknown" : entry.strExtension, 8) + " " +
+    const std::string strRatio = entry.nExpanded == 0 ? "---" : Percent(entry.nCompressed, entry.nExpanded);
+    return PadLeft(std::to_string(entry.nCompressed), 10) + " " + PadLeft(std::to_string(entry.nExpanded), 10) + " " +
+           PadLeft(strRatio, 7) + "  " + PadRight(entry.strExtension.empty() ? "unknown" : entry.strExtension, 8) + " " +
            PadRight(DataStateWord(entry.eState), 14) + " " + entry.strPath;
 }

@@ -9,6 +9,7 @@
 #include "cli/Progress.h"
 #include "cli/ShownName.h"
 #include "cli/Tree.h"
+#include "cli/Wildcards.h"
 #include "core/CompressedFile.h"
 #include "platform/Console.h"
 #include "platform/File.h"
@@ -45,8 +46,11 @@ const char* Reason(CCompressedFile::Failure e) {
     return "failed";
 }
 
+// Lines are put together as strings: the Windows tool carries no printf (see ListFormat.cpp).
+void Say(std::FILE* pStream, const std::string& strLine) { std::fputs((strLine + "\n").c_str(), pStream); }
+
 void ReportError(const std::string& strWhat, const std::string& strReason) {
-    std::fprintf(stderr, "%s: %s: %s\n", kProgramName, ShownName(strWhat).c_str(), strReason.c_str());
+    Say(stderr, std::string(kProgramName) + ": " + ShownName(strWhat) + ": " + strReason);
 }
 
 std::string SystemReason() { return platform::ErrorText(platform::LastError()); }
@@ -100,6 +104,7 @@ public:
     int Go();
 
 private:
+    bool TakePattern(const std::string& strArg);
     bool TakeArgument(const std::string& strArg);
     bool TakeFile(const std::string& strPath, const std::string& strTree, const std::string& strRelativeFolder);
     std::string OpenTreeFolder(const std::string& strTree, const std::string& strRelativeFolder,
@@ -125,11 +130,35 @@ int CExpandRun::Go() {
         return 1;
     }
     bool bAllDone = true;
-    for (const std::string& strArg : m_o.files) bAllDone = TakeArgument(strArg) && bAllDone;
+    for (const std::string& strArg : m_o.files) bAllDone = TakePattern(strArg) && bAllDone;
     // The expansions were done all the same: what stays is told, and is no failure.
     for (const std::string& strPath : platform::RemoveOldCopies())
         ReportError(strPath, "the old copy of a replaced file is still in use; delete it later");
     return bAllDone ? 0 : 1;
+}
+
+// Where the system leaves wildcards to the program, an argument that has some stands
+// for the names they match; a folder among them only with -R, as nobody named it.
+bool CExpandRun::TakePattern(const std::string& strArg) {
+    if (!platform::HasDosCommandLine() || !HasWildcards(strArg)) return TakeArgument(strArg);
+    std::vector<std::string> paths;
+    for (const std::string& strPath : MatchWildcards(strArg)) {
+        PathKind eKind;
+        if (m_o.bRecursive || !platform::GetPathKind(strPath.c_str(), platform::Links::kFollow, &eKind) ||
+            eKind != PathKind::kFolder)
+            paths.push_back(strPath);
+    }
+    if (paths.empty()) {
+        ReportError(strArg, "no file matches");
+        return false;
+    }
+    if (m_o.bToStdout && paths.size() > 1) {
+        ReportError(strArg, "matches more than one file; -c expands exactly one");
+        return false;
+    }
+    bool bAllDone = true;
+    for (const std::string& strPath : paths) bAllDone = TakeArgument(strPath) && bAllDone;
+    return bAllDone;
 }
 
 bool CExpandRun::TakeArgument(const std::string& strArg) {
@@ -221,9 +250,9 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     const bool bSalvaged = !bDone && file.m_szOutputPath[0] != '\0';
     if (bDone || bSalvaged) {
         if (!m_o.bQuiet)
-            std::printf("%s -> %s%s%s%s\n", ShownName(file.m_szPath).c_str(), ShownName(file.m_szOutputPath).c_str(),
-                        NameNote(eRule, file.RecordedExtension()).c_str(), bSalvaged ? " (damaged)" : "",
-                        OldCopyNote(file.OldCopy()).c_str());
+            Say(stdout, ShownName(file.m_szPath) + " -> " + ShownName(file.m_szOutputPath) +
+                            NameNote(eRule, file.RecordedExtension()) + (bSalvaged ? " (damaged)" : "") +
+                            OldCopyNote(file.OldCopy()));
         if (bDone) return true;
         ReportError(file.m_szPath,
                     std::string("damaged, written as far as its data goes: ") + Reason(file.LastFailure()));
@@ -271,7 +300,7 @@ bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {
     ListEntry entry{ShownName(file.m_szPath), eRule == NameRule::kFallback ? "" : file.m_szExt,
                     static_cast<uint64_t>(nCompressed), nExpanded,
                     DataStateOf(result.nResult, result.bReadFailed, result.bCompressed)};
-    if (!m_o.bQuiet) std::printf("%s\n", ListLine(entry).c_str());
+    if (!m_o.bQuiet) Say(stdout, ListLine(entry));
     if (!IsDamaged(entry.eState)) return true;
     ReportError(file.m_szPath, DataStateReason(entry.eState));
     return false;
@@ -308,8 +337,8 @@ int main(int argc, char** argv) {
     Options options;
     const std::string strError = ParseArguments(argc, argv, &options);
     if (!strError.empty()) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", kProgramName, strError.c_str(),
-                     kProgramName);
+        Say(stderr, std::string(kProgramName) + ": " + strError + "\nTry '" + kProgramName +
+                        " --help' for more information.");
         return 2;
     }
     if (options.bHelp) {
@@ -317,7 +346,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.bVersion) {
-        std::printf("%s %s\n", kProgramName, kVersion);
+        Say(stdout, std::string(kProgramName) + " " + kVersion);
         return 0;
     }
     return CExpandRun(options).Go();

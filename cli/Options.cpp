@@ -1,9 +1,10 @@
 #include "cli/Options.h"
+#include "platform/Console.h"
 
 #include <cstring>
 
-const char kProgramName[] = "zorvane-expand";
-// The build gives the project version.
+// The build gives the tool's name, the document that tells more, and the project version.
+const char kProgramName[] = ZV_PROGRAM_NAME;
 const char kVersion[] = ZV_VERSION;
 
 namespace {
@@ -118,7 +119,9 @@ std::string ParseArguments(int argc, const char* const* argv, Options* pOptions)
     for (int i = 1; i < argc;) {
         const char* pszArg = argv[i++];
         std::string strError;
-        if (bOptionsEnded || pszArg[0] != '-' || pszArg[1] == '\0')
+        if (!bOptionsEnded && platform::HasDosCommandLine() && std::strcmp(pszArg, "/?") == 0)
+            pOptions->bHelp = true;
+        else if (bOptionsEnded || pszArg[0] != '-' || pszArg[1] == '\0')
             pOptions->files.push_back(pszArg);  // "-" alone is a file name too
         else if (std::strcmp(pszArg, "--") == 0)
             bOptionsEnded = true;
@@ -147,8 +150,11 @@ std::string HelpText() {
          "exe, TX_ txt, DL_ dll, ...). Any other file keeps its own extension after a\n"
          "second dot (setup.in_ becomes setup..in_); with -r it first takes the\n"
          "character that its header records (setup.in_ becomes setup.ini).\n"
-         "Use -- before a file name that begins with '-'.\n\n"
-         "Exit status: 0 when every file was done, 1 when at least one failed, 2 for a\n"
-         "usage error. See zorvane-expand(1).\n";
+         "Use -- before a file name that begins with '-'.\n";
+    if (platform::HasDosCommandLine())
+        s += "The wildcards * and ? in a FILE's name take the matching names of its folder\n"
+             "in name order. /? is the same as --help.\n";
+    s += std::string("\nExit status: 0 when every file was done, 1 when at least one failed, 2 for a\n"
+                     "usage error. See ") + ZV_DOCUMENT + ".\n";
     return s;
 }

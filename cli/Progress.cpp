@@ -32,7 +32,8 @@ CProgressLine::~CProgressLine() {
 
 void CProgressLine::Draw(uint64_t nDone) {
     unsigned nPercent = static_cast<unsigned>((nDone < m_nTotal ? nDone : m_nTotal) * 100 / m_nTotal);
-    const int n = std::fprintf(stderr, "\r%s: %s: %u%%", kProgramName, m_strName.c_str(), nPercent);
-    if (n > 1) m_nColumns = static_cast<size_t>(n - 1);
+    const std::string strLine = std::string(kProgramName) + ": " + m_strName + ": " + std::to_string(nPercent) + "%";
+    std::fputs(("\r" + strLine).c_str(), stderr);
+    m_nColumns = strLine.size();
     std::fflush(stderr);
 }

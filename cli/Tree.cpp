@@ -1,4 +1,5 @@
 #include "cli/Tree.h"
+#include "cli/Wildcards.h"
 #include "platform/FileSystem.h"
 #include "platform/PathStyle.h"
 
@@ -16,7 +17,7 @@ void Scan(const std::string& strFolder, const std::string& strRelative, std::vec
         return;
     }
     std::sort(entries.begin(), entries.end(),
-              [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return a.strName < b.strName; });
+              [](const platform::FolderEntry& a, const platform::FolderEntry& b) { return NameBefore(a.strName, b.strName); });
 
     const std::string strPrefix = platform::FolderPrefix(strFolder);
     const std::string strSeparator(1, platform::Separator());

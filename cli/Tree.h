@@ -9,10 +9,10 @@ struct FoundFile {
 };
 
 // Appends the files in strFolder and in all folders below it whose names end in
-// '_' (the window's rule for a folder's compressed files), sorted by name within
-// each folder, a folder's own files before those of its subfolders. Links are
-// never followed, as they may lead anywhere, out of the tree too: those that name
-// compressed files or lead to folders are appended to *pLinks. Folders that cannot
-// be read are appended to *pUnreadable.
+// '_' (the window's rule for a folder's compressed files), sorted by name
+// (NameBefore) within each folder, a folder's own files before those of its
+// subfolders. Links are never followed, as they may lead anywhere, out of the tree
+// too: those that name compressed files or lead to folders are appended to *pLinks.
+// Folders that cannot be read are appended to *pUnreadable.
 void FindCompressedFiles(const std::string& strFolder, std::vector<FoundFile>* pFiles,
                          std::vector<std::string>* pLinks, std::vector<std::string>* pUnreadable);

@@ -24,7 +24,8 @@ endif()
 file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
 if(CLI_SOURCES)
   add_executable(zorvane-expand ${CLI_SOURCES})
-  target_compile_definitions(zorvane-expand PRIVATE ZV_VERSION="${PROJECT_VERSION}" _FORTIFY_SOURCE=2)
+  target_compile_definitions(zorvane-expand PRIVATE ZV_VERSION="${PROJECT_VERSION}" ZV_PROGRAM_NAME="zorvane-expand"
+    "ZV_DOCUMENT=\"zorvane-expand(1)\"" _FORTIFY_SOURCE=2)
   # Hardened as Debian builds its own tools.
   target_link_options(zorvane-expand PRIVATE -Wl,-z,now)
   target_link_libraries(zorvane-expand PRIVATE zorvane_portable)

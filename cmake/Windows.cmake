@@ -26,6 +26,19 @@ add_executable(zorvane WIN32 framework/WinMain.cpp app/Program.cpp ${RESOURCE_SC
 target_link_libraries(zorvane PRIVATE zorvane_ui)
 add_dependencies(zorvane zorvane_icon zorvane_help)
 
+# The command-line tool as a console program, from the same sources as the native one.
+file(GLOB CLI_SOURCES CONFIGURE_DEPENDS cli/*.cpp)
+set(CLI_RESOURCE_SCRIPT ${CMAKE_SOURCE_DIR}/res/zvexpand.rc)
+set_source_files_properties(${CLI_RESOURCE_SCRIPT} PROPERTIES INCLUDE_DIRECTORIES ${ICON_DIR})
+# RuntimeEnds.cpp keeps the runtime's exception machinery out, as WinMain.cpp does for the window.
+add_executable(zvexpand ${CLI_SOURCES} cli/win32/RuntimeEnds.cpp ${CLI_RESOURCE_SCRIPT})
+target_compile_definitions(zvexpand PRIVATE ZV_VERSION="${PROJECT_VERSION}" ZV_PROGRAM_NAME="ZVEXPAND"
+  ZV_DOCUMENT="README.TXT")
+# Nothing in it throws (RuntimeEnds.cpp ends the program instead), so its own code
+# carries no unwinding.
+target_compile_options(zvexpand PRIVATE -fno-exceptions)
+target_link_libraries(zvexpand PRIVATE zorvane_portable kernel32)
+
 # Tests, run by scripts/test under wine64.
 add_subdirectory(${GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 # The runtime of these builds has no std::mutex, of which GoogleTest makes its
@@ -37,6 +50,19 @@ file(GLOB PORTABLE_TEST_SOURCES CONFIGURE_DEPENDS tests/lz/*.cpp tests/core/*.cp
 if(PORTABLE_TEST_SOURCES)
   add_executable(zorvane_unit_tests ${PORTABLE_TEST_SOURCES})
   target_link_libraries(zorvane_unit_tests PRIVATE zorvane_portable GTest::gtest_main)
+endif()
+
+# The command-line tool's own cases against ZVEXPAND.EXE beside them, and those of its
+# Windows habits; the cases of signals, FIFOs, links and swapped folders are the native
+# tool's only.
+file(GLOB CLI_TEST_SOURCES CONFIGURE_DEPENDS tests/cli/*.cpp tests/cli/win32/*.cpp)
+list(FILTER CLI_TEST_SOURCES EXCLUDE REGEX "/(ToolEndings|HostileFileSystem)Test\\.cpp$")
+if(CLI_TEST_SOURCES)
+  add_executable(zorvane_cli_tests ${CLI_TEST_SOURCES})
+  target_include_directories(zorvane_cli_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(zorvane_cli_tests PRIVATE ZV_EXPAND_TOOL="zvexpand.exe")
+  target_link_libraries(zorvane_cli_tests PRIVATE zorvane_portable GTest::gtest_main advapi32)
+  add_dependencies(zorvane_cli_tests zvexpand)
 endif()
 
 # In-process tests of the windows: they link the program's code and resources.
@@ -62,4 +88,12 @@ if(WIN_BENCH_SOURCES)
   add_executable(zorvane_wine_bench ${WIN_BENCH_SOURCES} ${RESOURCE_SCRIPT})
   target_link_libraries(zorvane_wine_bench PRIVATE zorvane_ui)
   add_dependencies(zorvane_wine_bench zorvane_icon)
+endif()
+
+# File to file under Windows: the console tool, the main window and the core on one file.
+file(GLOB CONSOLE_BENCH_SOURCES CONFIGURE_DEPENDS bench/console/*.cpp)
+if(CONSOLE_BENCH_SOURCES)
+  add_executable(zorvane_console_bench ${CONSOLE_BENCH_SOURCES} ${RESOURCE_SCRIPT})
+  target_link_libraries(zorvane_console_bench PRIVATE zorvane_ui)
+  add_dependencies(zorvane_console_bench zorvane_icon zvexpand)
 endif()

@@ -1,4 +1,5 @@
-// The program's standard streams as a console program sees them.
+// What a console program gets from the system: its standard streams, and command
+// lines in the system's habits.
 #pragma once
 #include <cstddef>
 
@@ -9,6 +10,11 @@ enum class StandardStream { kOutput, kError };
 // True when the stream goes to a terminal (on Windows a console) rather than to a
 // file, a pipe or a device.
 bool IsTerminal(StandardStream eStream);
+
+// True where command lines follow the DOS habits, as on Windows: the program gets
+// wildcards as they were typed and expands them itself, and "/?" asks for help.
+// Natively the shell has expanded them, and "/?" is a path like any other.
+bool HasDosCommandLine();
 
 // Wipes the line of standard error that the cursor is on, of which nColumns were
 // drawn, and puts the cursor at its start. The stream's buffer is flushed.

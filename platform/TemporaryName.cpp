@@ -3,7 +3,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
+#include <string>
 
 namespace platform {
 
@@ -17,6 +17,13 @@ uint32_t NextSerial() {
 
 CreatedNewHook g_pfnCreatedNew = nullptr;
 
+// nDigits upper-case hexadecimal digits of n; without printf, which the console tool leaves out.
+std::string Hex(uint32_t n, int nDigits) {
+    std::string s(static_cast<size_t>(nDigits), '0');
+    for (int i = nDigits - 1; i >= 0; --i, n >>= 4) s[static_cast<size_t>(i)] = "0123456789ABCDEF"[n & 15];
+    return s;
+}
+
 std::atomic<uint64_t> g_nWritten{0};
 
 }  // namespace
@@ -25,16 +32,16 @@ std::string TemporaryName(const std::string& strFolder, size_t nMaxPath) {
     if (strFolder.size() + 1 >= nMaxPath) return std::string();
     const size_t nRoom = nMaxPath - 1 - strFolder.size();
     const unsigned nSerial = NextSerial() & 0xFFFF;
-    char sz[16];
+    std::string strName;
     if (nRoom >= 11) {
-        std::snprintf(sz, sizeof sz, "~zv%04X.tmp", nSerial);
+        strName = "~zv" + Hex(nSerial, 4) + ".tmp";
     } else {
         // Beside a name that nearly fills the path: the serial's digits, as many as fit.
-        std::snprintf(sz, sizeof sz, "~%08X", nSerial * 2654435761u);
-        if (nRoom == 1) sz[0] = sz[1];
-        sz[nRoom] = '\0';
+        strName = "~" + Hex(nSerial * 2654435761u, 8);
+        if (nRoom == 1) strName[0] = strName[1];
+        if (nRoom < strName.size()) strName.resize(nRoom);
     }
-    return strFolder + sz;
+    return strFolder + strName;
 }
 
 CreatedNewHook SetCreatedNewHook(CreatedNewHook hook) {

@@ -281,19 +281,25 @@ zv_imported_functions() {
         dll && /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+[^[:space:]]+$/ { print dll, $3 }' | sort -u
 }
 
-# Fails unless the release starts on the oldest systems it is made for: a subsystem
-# version of at most 4.0, and only imports that the allow-list names.
+# Fails unless the release's programs start on the oldest systems they are made for: a
+# subsystem version of at most 4.0, and only imports that the allow-list names. An entry
+# that none of them imports any more is reported.
+# zv_check_release_imports OBJDUMP LIST EXE...
 zv_check_release_imports() {
-    local exe=$1 objdump=$2 list=$3 version missing stale
-    version=$("$objdump" -p "$exe" | awk '/^MajorSubsystemVersion/ { major = $2 } /^MinorSubsystemVersion/ { minor = $2 }
-        END { print major "." minor }')
-    [ "${version%%.*}" -lt 4 ] || [ "$version" = 4.0 ] || zv_die "$exe needs subsystem version $version (at most 4.0)"
-    missing=$(comm -23 <(zv_imported_functions "$exe" "$objdump") <(grep -v '^#' "$list" | grep . | sort -u))
-    [ -z "$missing" ] || zv_die "$exe imports functions that are not on $list:
+    local objdump=$1 list=$2 exe version missing stale
+    shift 2
+    for exe in "$@"; do
+        version=$("$objdump" -p "$exe" | awk '/^MajorSubsystemVersion/ { major = $2 } /^MinorSubsystemVersion/ { minor = $2 }
+            END { print major "." minor }')
+        [ "${version%%.*}" -lt 4 ] || [ "$version" = 4.0 ] || zv_die "$exe needs subsystem version $version (at most 4.0)"
+        missing=$(comm -23 <(zv_imported_functions "$exe" "$objdump") <(grep -v '^#' "$list" | grep . | sort -u))
+        [ -z "$missing" ] || zv_die "$exe imports functions that are not on $list:
 $missing"
-    stale=$(comm -13 <(zv_imported_functions "$exe" "$objdump") <(grep -v '^#' "$list" | grep . | sort -u))
+        zv_log "$exe imports only functions that Windows 95 and NT 4.0 export"
+    done
+    stale=$(comm -13 <(for exe in "$@"; do zv_imported_functions "$exe" "$objdump"; done | sort -u) \
+        <(grep -v '^#' "$list" | grep . | sort -u))
     [ -z "$stale" ] || zv_log "warning: no longer imported, remove from $list: $(echo $stale)"
-    zv_log "$exe imports only functions that Windows 95 and NT 4.0 export"
 }
 
 # The totals of the suites recorded so far by zv_record.

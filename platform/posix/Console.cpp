@@ -10,6 +10,8 @@ bool IsTerminal(StandardStream eStream) {
     return ::isatty(eStream == StandardStream::kOutput ? STDOUT_FILENO : STDERR_FILENO) != 0;
 }
 
+bool HasDosCommandLine() { return false; }
+
 // A terminal erases to the end of the line by itself.
 void WipeErrorLine(size_t) {
     std::fputs("\r\x1b[K", stderr);

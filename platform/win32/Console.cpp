@@ -14,6 +14,8 @@ bool IsTerminal(StandardStream eStream) {
     return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &dwMode);
 }
 
+bool HasDosCommandLine() { return true; }
+
 // Consoles before Windows 10 show escape sequences as they are: blanks wipe the line.
 void WipeErrorLine(size_t nColumns) {
     std::fputs(("\r" + std::string(nColumns, ' ') + "\r").c_str(), stderr);

@@ -58,10 +58,27 @@ const ErrorWords kErrorWords[] = {
     {ERROR_GEN_FAILURE, "Input/output error"},
 };
 
+// The attributes of a path; a share's root ("\\\\server\\share") is asked for with its
+// closing backslash, without which older systems find nothing there.
+DWORD AttributesOf(const char* pszPath) {
+    const DWORD dwAttributes = GetFileAttributesA(pszPath);
+    const std::string strPath = pszPath;
+    if (dwAttributes != INVALID_FILE_ATTRIBUTES || strPath.size() < 5 || !IsSeparator(strPath[0]) ||
+        !IsSeparator(strPath[1]) || FolderPrefix(strPath) == strPath)
+        return dwAttributes;
+    const DWORD dwError = GetLastError();
+    const size_t nServerEnd = FindSeparator(strPath, 2);
+    if (nServerEnd == std::string::npos || FindSeparator(strPath, nServerEnd + 1) != std::string::npos)
+        return dwAttributes;
+    const DWORD dwRoot = GetFileAttributesA((strPath + '\\').c_str());
+    if (dwRoot == INVALID_FILE_ATTRIBUTES) SetLastError(dwError);
+    return dwRoot;
+}
+
 }  // namespace
 
 bool GetPathKind(const char* pszPath, Links eLinks, PathKind* pKind) {
-    const DWORD dwAttributes = GetFileAttributesA(pszPath);
+    const DWORD dwAttributes = AttributesOf(pszPath);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES) return false;
     if (eLinks == Links::kDontFollow && (dwAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         *pKind = PathKind::kLink;

@@ -1,6 +1,7 @@
-// End-to-end tests of zorvane-expand: the built tool run in a fresh folder on
-// files made by the tests' own SZDD writer.
+// End-to-end tests of the command-line tool: the built tool run in a fresh folder on
+// files made by the tests' own SZDD writer, natively and on Windows alike.
 #include "core/ExtensionTable.h"
+#include "platform/FileSystem.h"
 #include "tests/cli/ToolHarness.h"
 #include "tests/platform/TestFolder.h"
 #include "tests/szdd/KwajCorruptFiles.h"
@@ -9,20 +10,37 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <regex>
 #include <sstream>
-#include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace {
 
+#ifdef _WIN32
+// Code page 932 characters whose second bytes are a '\\', an 'A' and an '_'.
+const std::string kTo = "\x83\x5C";  // ソ
+const std::string kMe = "\x83\x41";  // ア
+const std::string kMo = "\x83\x5F";  // ダ
+#else
 // UTF-8 characters whose last bytes (0x80-0xBF) would be second bytes in code page 932.
 const std::string kTo = "\xE3\x83\x88";    // ト
 const std::string kMe = "\xE3\x83\xA1";    // メ
 const std::string kMo = "\xE3\x83\xA2";    // モ
-const std::string kBar = "\xE3\x83\xBC";   // ー
+#endif
+
+// A line of the tool's standard error.
+std::string Line(const std::string& strText) { return std::string(kToolName) + ": " + strText + "\n"; }
+
+// A path that the tool puts together, written with '/': with the tool's separators.
+std::string P(std::string strPath) {
+    std::replace(strPath.begin(), strPath.end(), '/', kToolSeparator);
+    return strPath;
+}
 
 std::string Data(size_t nSize, unsigned nSeed) {
     std::mt19937 rng(nSeed);
@@ -44,7 +62,7 @@ protected:
     void Compress(const std::string& strName, const std::string& strData, char cLost = '\0') const {
         Write(strName, SzddCompress(strData, cLost));
     }
-    void MakeFolder(const std::string& strName) const { ASSERT_EQ(::mkdir((dir / strName).c_str(), 0777), 0) << strName; }
+    void MakeFolder(const std::string& strName) const { ASSERT_TRUE(platform::MakeFolder((dir / strName).c_str())) << strName; }
     ToolResult Run(const std::vector<std::string>& args, Terminal eTerminal = Terminal::kNone) const {
         return RunTool(dir.Path(), args, eTerminal);
     }
@@ -57,12 +75,12 @@ TEST_F(ExpandTool, HelpAndVersionGoToStandardOutput) {
     for (const char* pszHelp : {"--help", "-h", "--he"}) {
         ToolResult r = Run({pszHelp, "a.ex_"});
         EXPECT_EQ(r.nStatus, 0) << pszHelp;
-        EXPECT_EQ(r.strOut.rfind("Usage: zorvane-expand [OPTION]... FILE...\n", 0), 0u) << pszHelp;
+        EXPECT_EQ(r.strOut.rfind(std::string("Usage: ") + kToolName + " [OPTION]... FILE...\n", 0), 0u) << pszHelp;
         EXPECT_EQ(r.strErr, "") << pszHelp;
     }
     ToolResult r = Run({"--version"});
     EXPECT_EQ(r.nStatus, 0);
-    EXPECT_EQ(r.strOut, "zorvane-expand 2.2\n");
+    EXPECT_EQ(r.strOut, std::string(kToolName) + " 2.2\n");
     EXPECT_EQ(dir.List(), "a.ex_");  // asking for help expands nothing
 }
 
@@ -90,13 +108,14 @@ TEST_F(ExpandTool, UsageErrorsExitWithTwoAndWriteNothing) {
         ToolResult r = Run(args);
         EXPECT_EQ(r.nStatus, 2) << strArgs;
         EXPECT_EQ(r.strOut, "") << strArgs;
-        EXPECT_EQ(r.strErr.rfind("zorvane-expand: ", 0), 0u) << strArgs << r.strErr;
-        EXPECT_NE(r.strErr.find("Try 'zorvane-expand --help'"), std::string::npos) << strArgs;
+        EXPECT_EQ(r.strErr.rfind(std::string(kToolName) + ": ", 0), 0u) << strArgs << r.strErr;
+        EXPECT_NE(r.strErr.find(std::string("Try '") + kToolName + " --help'"), std::string::npos) << strArgs;
     }
-    EXPECT_EQ(Run({"-x"}).strErr.substr(0, 34), "zorvane-expand: unknown option -x\n");
+    EXPECT_EQ(Run({"-x"}).strErr.substr(0, Line("unknown option -x").size()), Line("unknown option -x"));
     EXPECT_EQ(dir.List(), "a.ex_|b.ex_");
 }
 
+#ifndef _WIN32
 // The lines of a text, without their line ends.
 std::vector<std::string> Lines(const std::string& strText) {
     std::vector<std::string> lines;
@@ -143,6 +162,7 @@ TEST_F(ExpandTool, ManualPageDescribesEveryOptionOfTheHelpAndTheTable) {
     for (const char* pszSection : {".SH NAMES", ".SH LISTING", ".SH \"EXIT STATUS\"", ".SH EXAMPLES"})
         EXPECT_NE(strPage.find(pszSection), std::string::npos) << pszSection;
 }
+#endif
 
 TEST_F(ExpandTool, ExpandsBesideTheSourceOrIntoAFolderAndSaysWhetherAllWereDone) {
     const std::string strData = Data(200000, 1);
@@ -160,20 +180,20 @@ TEST_F(ExpandTool, ExpandsBesideTheSourceOrIntoAFolderAndSaysWhetherAllWereDone)
     r = Run({"missing.ex_", "readme.tx_", "-d", "out/"});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.strOut, "readme.tx_ -> out/readme.txt\n");
-    EXPECT_EQ(r.strErr, "zorvane-expand: missing.ex_: No such file or directory\n");
+    EXPECT_EQ(r.strErr, Line("missing.ex_: No such file or directory"));
     EXPECT_EQ(Read("out/readme.txt"), "read me\n");
 
     // A missing destination is not made: nothing is written at all.
     r = Run({"--directory=nowhere", "readme.tx_"});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.strOut, "");
-    EXPECT_EQ(r.strErr, "zorvane-expand: nowhere: no such folder\n");
+    EXPECT_EQ(r.strErr, Line("nowhere: no such folder"));
     EXPECT_EQ(dir.List(), "SETUP.EX_|SETUP.exe|out|readme.tx_|readme.txt");
 
     Write("cut.ex_", SzddCompress(strData).substr(0, 5000));
     r = Run({"cut.ex_"});
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_EQ(r.strErr, "zorvane-expand: cut.ex_: truncated: the data ends before its expanded length\n");
+    EXPECT_EQ(r.strErr, Line("cut.ex_: truncated: the data ends before its expanded length"));
     EXPECT_EQ(Read("cut.exe"), "<missing>");
 }
 
@@ -188,7 +208,7 @@ TEST_F(ExpandTool, DoubleDashNamesAFileThatLooksLikeAnOption) {
     EXPECT_EQ(Read("-x.exe"), "dashed");
 }
 
-TEST_F(ExpandTool, Utf8NamesAreCutAtTheirOwnDotsAndSlashes) {
+TEST_F(ExpandTool, DoubleByteNamesAreCutAtTheirOwnDotsAndSeparators) {
     Compress(kTo + ".TX_", "to");
     MakeFolder(kTo);
     Compress(kTo + "/A.TX_", "in a folder");
@@ -200,15 +220,15 @@ TEST_F(ExpandTool, Utf8NamesAreCutAtTheirOwnDotsAndSlashes) {
     EXPECT_EQ(Read(kTo + ".txt"), "to");
     r = Run({"-d", "out", kTo + "/A.TX_"});
     EXPECT_EQ(r.nStatus, 0) << r.strErr;
-    EXPECT_EQ(r.strOut, kTo + "/A.TX_ -> out/A.txt\n");
+    EXPECT_EQ(r.strOut, kTo + "/A.TX_ -> " + P("out/A.txt\n"));
     EXPECT_EQ(Read("out/A.txt"), "in a folder");
     // The '_' after a UTF-8 character is found, and the header completes the extension.
     r = Run({"-r", kMe + kMo + "." + kTo + "_"});
     EXPECT_EQ(r.nStatus, 0) << r.strErr;
     EXPECT_EQ(Read(kMe + kMo + "." + kTo + "x"), "memo");
     r = Run({"-l", "-R", "."});
-    EXPECT_NE(r.strOut.find("complete       ./" + kMe + kMo + "." + kTo + "_\n"), std::string::npos) << r.strOut;
-    EXPECT_NE(r.strOut.find("complete       ./" + kTo + "/A.TX_\n"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("complete       " + P("./") + kMe + kMo + "." + kTo + "_\n"), std::string::npos) << r.strOut;
+    EXPECT_NE(r.strOut.find("complete       " + P("./") + kTo + P("/A.TX_\n")), std::string::npos) << r.strOut;
 }
 
 TEST_F(ExpandTool, RestoreTakesTheLostCharacterFromTheHeaderOrSaysItCannot) {
@@ -271,9 +291,8 @@ TEST_F(ExpandTool, ListDecodesWithoutWritingAndReportsDamage) {
     EXPECT_NE(r.strOut.find("  unknown  complete       odd.in_\n"), std::string::npos) << r.strOut;
     EXPECT_NE(r.strOut.find("  dll      unknown-method method.dl_\n"), std::string::npos) << r.strOut;
     EXPECT_NE(r.strOut.find("    ---  txt      complete       empty.tx_\n"), std::string::npos) << r.strOut;
-    EXPECT_EQ(r.strErr,
-              "zorvane-expand: cut.ex_: truncated: the data ends before its expanded length\n"
-              "zorvane-expand: method.dl_: unknown compression method\n");
+    EXPECT_EQ(r.strErr, Line("cut.ex_: truncated: the data ends before its expanded length") +
+                            Line("method.dl_: unknown compression method"));
     EXPECT_EQ(dir.List(), "cut.ex_|empty.tx_|good.ex_|method.dl_|odd.in_");
 
     // -r names what the header completes; -q leaves the damaged files alone to be told.
@@ -282,10 +301,11 @@ TEST_F(ExpandTool, ListDecodesWithoutWritingAndReportsDamage) {
     r = Run({"-lq", "good.ex_", "cut.ex_"});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.strOut, "");
-    EXPECT_EQ(r.strErr, "zorvane-expand: cut.ex_: truncated: the data ends before its expanded length\n");
+    EXPECT_EQ(r.strErr, Line("cut.ex_: truncated: the data ends before its expanded length"));
     EXPECT_EQ(Run({"--list", "good.ex_"}).nStatus, 0);
 }
 
+#ifndef _WIN32
 // The state words of the manual's LISTING section, in its order.
 std::vector<std::string> ManualStates() {
     std::string strPage;
@@ -297,6 +317,7 @@ std::vector<std::string> ManualStates() {
             states.push_back(std::regex_replace(page[i].substr(3), std::regex("\\\\-"), "-"));
     return states;
 }
+#endif
 
 TEST_F(ExpandTool, ListTellsEveryStateAsTheManualDefinesIt) {
     const std::string strData = Data(30000, 5);
@@ -323,7 +344,9 @@ TEST_F(ExpandTool, ListTellsEveryStateAsTheManualDefinesIt) {
         {"deflate.ex_", KwajHeader(4, noLength) + std::string("\x06\x00" "CK\xFF\xFF\xFF\xFF\x00\x00", 10), "corrupt", 0},
         {"offset.ex_", KwajHeader(0, noLength, 3) + "data", "corrupt", 0},
         {"field.ex_", strFieldCut + "NAME", "corrupt", 0},
+#ifndef _WIN32
         {"/proc/self/mem", "", "read-error", 0},  // the kernel refuses to read it at offset 0
+#endif
         {"plain.tx_", "not compressed at all", "uncompressed", 21},
     };
     std::vector<std::string> seen;
@@ -341,7 +364,9 @@ TEST_F(ExpandTool, ListTellsEveryStateAsTheManualDefinesIt) {
             << c.pszFile;
         if (std::find(seen.begin(), seen.end(), c.pszState) == seen.end()) seen.push_back(c.pszState);
     }
+#ifndef _WIN32
     EXPECT_EQ(seen, ManualStates());
+#endif
 }
 
 TEST_F(ExpandTool, SalvageWritesWhatADamagedFileYieldsAndStillFails) {
@@ -369,10 +394,10 @@ TEST_F(ExpandTool, SalvageWritesWhatADamagedFileYieldsAndStillFails) {
         Write(c.pszOutput, "kept");
         ToolResult r = Run({c.pszFile});  // refused by default: the old file stays
         EXPECT_EQ(r.nStatus, 1);
-        EXPECT_EQ(r.strErr, std::string("zorvane-expand: ") + c.pszFile + ": " + c.pszReason + "\n");
+        EXPECT_EQ(r.strErr, std::string(kToolName) + ": " + c.pszFile + ": " + c.pszReason + "\n");
         EXPECT_EQ(Read(c.pszOutput), "kept");
         r = Run({"--salvage", c.pszFile});  // nor over an existing file
-        EXPECT_EQ(r.strErr, std::string("zorvane-expand: ") + c.pszFile + ": " + c.pszOutput +
+        EXPECT_EQ(r.strErr, std::string(kToolName) + ": " + c.pszFile + ": " + c.pszOutput +
                                 " exists; not replaced (--salvage never replaces a file)\n");
         EXPECT_EQ(Read(c.pszOutput), "kept");
 
@@ -380,7 +405,7 @@ TEST_F(ExpandTool, SalvageWritesWhatADamagedFileYieldsAndStillFails) {
         r = Run({"--salvage", c.pszFile});
         EXPECT_EQ(r.nStatus, 1);
         EXPECT_EQ(r.strOut, std::string(c.pszFile) + " -> " + c.pszOutput + " (damaged)\n");
-        EXPECT_EQ(r.strErr, std::string("zorvane-expand: ") + c.pszFile +
+        EXPECT_EQ(r.strErr, std::string(kToolName) + ": " + c.pszFile +
                                 ": damaged, written as far as its data goes: " + c.pszReason + "\n");
         EXPECT_TRUE(Read(c.pszOutput) == c.strYield) << c.pszFile;
     }
@@ -388,7 +413,7 @@ TEST_F(ExpandTool, SalvageWritesWhatADamagedFileYieldsAndStillFails) {
     std::string strMethod = SzddCompress(strData);
     strMethod[8] = 'B';
     Write("method.ex_", strMethod);
-    EXPECT_EQ(Run({"--salvage", "method.ex_"}).strErr, "zorvane-expand: method.ex_: unknown compression method\n");
+    EXPECT_EQ(Run({"--salvage", "method.ex_"}).strErr, Line("method.ex_: unknown compression method"));
     EXPECT_EQ(Read("method.exe"), "<missing>");
 }
 
@@ -406,8 +431,8 @@ TEST_F(ExpandTool, RecordedExtensionsThatCannotNameAFileAreRefusedAndNothingLeav
         MakeFolder("in/" + strSub);
         Write("in/" + strSub + "/..x_", KwajCompress("data", 0, o));
         args.push_back("in/" + strSub + "/..x_");
-        strLines += args.back() + " -> out/...x_" + strNote;
-        strTreeLines += args.back() + " -> out/" + strSub + "/...x_" + strNote;
+        strLines += args.back() + " -> " + P("out/...x_") + strNote;
+        strTreeLines += P(args.back() + " -> out/" + strSub + "/...x_") + strNote;
         strFolders += "|" + strSub;
     }
     ToolResult r = Run(args);
@@ -420,6 +445,7 @@ TEST_F(ExpandTool, RecordedExtensionsThatCannotNameAFileAreRefusedAndNothingLeav
               "in|out,...x_" + strFolders + ",...x_,..x_");
 }
 
+#ifndef _WIN32
 TEST_F(ExpandTool, ABackslashIsPartOfANameAndNamesKeepTheirCase) {
     Compress("p\\a.ex_", "p");
     Compress("q\\a.ex_", "q");
@@ -436,6 +462,7 @@ TEST_F(ExpandTool, ABackslashIsPartOfANameAndNamesKeepTheirCase) {
     EXPECT_EQ(r.strOut, "X.EXE -> X.exe\n") << r.strErr;
     EXPECT_EQ(Read("X.exe"), "x");
 }
+#endif
 
 TEST_F(ExpandTool, RecursiveTakesTheCompressedFilesOfTheWholeTree) {
     MakeFolder("disk");
@@ -447,20 +474,21 @@ TEST_F(ExpandTool, RecursiveTakesTheCompressedFilesOfTheWholeTree) {
     Compress("disk/sub/b.tx_", "b");
     Compress("disk/sub/deeper/c.dl_", "c");
     Compress("disk/sub/x.ex_/d.ex_", "d");
+#ifndef _WIN32
     ASSERT_EQ(::symlink(".", (dir / "disk/sub/loop").c_str()), 0);  // never followed
+#endif
 
     ToolResult r = Run({"disk"});
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_EQ(r.strErr, "zorvane-expand: disk: is a folder (-R takes the compressed files in it)\n");
+    EXPECT_EQ(r.strErr, Line("disk: is a folder (-R takes the compressed files in it)"));
 
     MakeFolder("out");
     r = Run({"-R", "-d", "out", "disk"});
     EXPECT_EQ(r.nStatus, 0) << r.strErr;
-    EXPECT_EQ(r.strOut,
-              "disk/a.ex_ -> out/a.exe\n"
-              "disk/sub/b.tx_ -> out/sub/b.txt\n"
-              "disk/sub/deeper/c.dl_ -> out/sub/deeper/c.dll\n"
-              "disk/sub/x.ex_/d.ex_ -> out/sub/x.ex_/d.exe\n");
+    EXPECT_EQ(r.strOut, P("disk/a.ex_ -> out/a.exe\n"
+                          "disk/sub/b.tx_ -> out/sub/b.txt\n"
+                          "disk/sub/deeper/c.dl_ -> out/sub/deeper/c.dll\n"
+                          "disk/sub/x.ex_/d.ex_ -> out/sub/x.ex_/d.exe\n"));
     EXPECT_EQ(Read("out/sub/deeper/c.dll"), "c");
     EXPECT_EQ(Read("out/sub/x.ex_/d.exe"), "d");
 
@@ -480,7 +508,7 @@ TEST_F(ExpandTool, NoClobberKeepsExistingFilesAndGoesOn) {
     ToolResult r = Run({"-n", "a.ex_", "b.ex_"});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.strOut, "b.ex_ -> b.exe\n");
-    EXPECT_EQ(r.strErr, "zorvane-expand: a.ex_: a.exe exists; not replaced\n");
+    EXPECT_EQ(r.strErr, Line("a.ex_: a.exe exists; not replaced"));
     EXPECT_EQ(Read("a.exe"), "old a");
     EXPECT_EQ(Read("b.exe"), "new b");
     EXPECT_EQ(dir.List(), "a.ex_|a.exe|b.ex_|b.exe");
@@ -510,12 +538,12 @@ TEST_F(ExpandTool, StdoutCarriesTheExpandedDataByteForByte) {
     r = Run({"-c", "a.ex_"}, Terminal::kStdout);
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.strOut, "");
-    EXPECT_NE(r.strErr.find("zorvane-expand: a.ex_: not written to a terminal"), std::string::npos) << r.strErr;
+    EXPECT_NE(r.strErr.find(Line("a.ex_: not written to a terminal").substr(0, 40)), std::string::npos) << r.strErr;
 
     Write("cut.ex_", SzddCompress(strData).substr(0, 20000));
     r = Run({"-c", "cut.ex_"});
     EXPECT_EQ(r.nStatus, 1);
-    EXPECT_EQ(r.strErr, "zorvane-expand: cut.ex_: truncated: the data ends before its expanded length\n");
+    EXPECT_EQ(r.strErr, Line("cut.ex_: truncated: the data ends before its expanded length"));
     EXPECT_TRUE(strData.compare(0, r.strOut.size(), r.strOut) == 0);
 }
 
@@ -524,22 +552,25 @@ TEST_F(ExpandTool, QuietKeepsOnlyErrorsAndProgressIsForLargeFilesOnATerminal) {
     ToolResult r = Run({"-q", "small.tx_", "gone.tx_"});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.strOut, "");
-    EXPECT_EQ(r.strErr, "zorvane-expand: gone.tx_: No such file or directory\n");
+    EXPECT_EQ(r.strErr, Line("gone.tx_: No such file or directory"));
 
     const std::string strBig = Data(6 << 20, 4);
     Compress("big.ex_", strBig);
+    EXPECT_EQ(Run({"big.ex_"}).strErr, "");  // not on a pipe
+    EXPECT_TRUE(Read("big.exe") == strBig);
+#ifndef _WIN32
+    // What a console shows cannot be read back, only a terminal's stream.
     r = Run({"big.ex_"}, Terminal::kStderr);
     EXPECT_EQ(r.nStatus, 0);
     EXPECT_EQ(r.strOut, "big.ex_ -> big.exe\n");
     EXPECT_NE(r.strErr.find("\rzorvane-expand: big.ex_: "), std::string::npos) << r.strErr;
     EXPECT_NE(r.strErr.find("%"), std::string::npos) << r.strErr;
-    EXPECT_TRUE(Read("big.exe") == strBig);
-    // Not on a terminal, not with -q, not for a small file.
-    EXPECT_EQ(Run({"big.ex_"}).strErr, "");
+    // Not with -q, not for a small file.
     EXPECT_EQ(Run({"-q", "big.ex_"}, Terminal::kStderr).strErr, "");
     EXPECT_EQ(Run({"small.tx_"}, Terminal::kStderr).strErr, "");
     r = Run({"-l", "big.ex_"}, Terminal::kStderr);
     EXPECT_NE(r.strErr.find("zorvane-expand: big.ex_: "), std::string::npos) << r.strErr;
+#endif
 }
 
 }  // namespace

@@ -1,6 +1,118 @@
 #include "tests/cli/ToolHarness.h"
 #include "tests/szdd/KwajWriter.h"
 
+#ifdef _WIN32
+#include "tests/support/TimeScale.h"
+
+#include <windows.h>
+
+namespace {
+
+// Long enough for a loaded machine; only a hung tool ever reaches it.
+constexpr DWORD kLimitMs = 120000;
+
+std::string ToolPath() {
+    char szPath[MAX_PATH] = {};
+    std::string strPath(szPath, GetModuleFileNameA(nullptr, szPath, MAX_PATH));
+    return strPath.substr(0, strPath.find_last_of("\\/") + 1) + ZV_EXPAND_TOOL;
+}
+
+// An argument as the C runtime's parser of the command line reads it back.
+std::string Quoted(const std::string& strArg) {
+    if (!strArg.empty() && strArg.find_first_of(" \t\"") == std::string::npos) return strArg;
+    std::string strQuoted = "\"";
+    size_t nBackslashes = 0;
+    for (char c : strArg) {
+        if (c == '\\') {
+            ++nBackslashes;
+            continue;
+        }
+        strQuoted.append(c == '"' ? 2 * nBackslashes + 1 : nBackslashes, '\\');
+        nBackslashes = 0;
+        strQuoted += c;
+    }
+    return strQuoted.append(2 * nBackslashes, '\\') + "\"";
+}
+
+struct PipeReader {
+    HANDLE hPipe;
+    std::string* pText;
+};
+
+DWORD WINAPI ReadToEnd(LPVOID pParameter) {
+    PipeReader* pReader = static_cast<PipeReader*>(pParameter);
+    char buf[65536];
+    DWORD dwRead;
+    while (ReadFile(pReader->hPipe, buf, sizeof buf, &dwRead, nullptr) && dwRead > 0) pReader->pText->append(buf, dwRead);
+    return 0;
+}
+
+// A pipe whose writing end the tool inherits; false when there is none.
+bool ToolPipe(HANDLE* phRead, HANDLE* phWrite) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    return CreatePipe(phRead, phWrite, &inherited, 0) && SetHandleInformation(*phRead, HANDLE_FLAG_INHERIT, 0);
+}
+
+std::string WithoutCarriageReturns(std::string s) {
+    for (size_t n = s.find("\r\n"); n != std::string::npos; n = s.find("\r\n", n)) s.erase(n, 1);
+    return s;
+}
+
+}  // namespace
+
+ToolResult RunTool(const std::string& strFolder, const std::vector<std::string>& args, Terminal eTerminal) {
+    ToolResult result{-1, std::string(), std::string()};
+    HANDLE ahOut[2], ahErr[2];
+    if (!ToolPipe(&ahOut[0], &ahOut[1])) return result;
+    if (!ToolPipe(&ahErr[0], &ahErr[1])) {
+        CloseHandle(ahOut[0]);
+        CloseHandle(ahOut[1]);
+        return result;
+    }
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE hNul = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, OPEN_EXISTING, 0, nullptr);
+
+    // A terminal is a console of the tool's own: a standard handle left empty goes to it.
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = hNul;
+    startup.hStdOutput = eTerminal == Terminal::kStdout ? nullptr : ahOut[1];
+    startup.hStdError = eTerminal == Terminal::kStderr ? nullptr : ahErr[1];
+    const DWORD dwFlags = eTerminal == Terminal::kNone ? 0 : CREATE_NEW_CONSOLE;
+    std::string strCommand = Quoted(ToolPath());
+    for (const std::string& strArg : args) strCommand += " " + Quoted(strArg);
+    PROCESS_INFORMATION process = {};
+    const bool bStarted = CreateProcessA(ToolPath().c_str(), &strCommand[0], nullptr, nullptr, TRUE, dwFlags, nullptr,
+                                         strFolder.c_str(), &startup, &process) != FALSE;
+    for (HANDLE h : {ahOut[1], ahErr[1], hNul})
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+
+    PipeReader readers[2] = {{ahOut[0], &result.strOut}, {ahErr[0], &result.strErr}};
+    HANDLE ahReaders[2];
+    for (int i = 0; i < 2; ++i) ahReaders[i] = CreateThread(nullptr, 0, ReadToEnd, &readers[i], 0, nullptr);
+    if (bStarted) {
+        if (WaitForSingleObject(process.hProcess, ScaledMs(kLimitMs)) != WAIT_OBJECT_0)
+            TerminateProcess(process.hProcess, 0xDEAD);
+        DWORD dwStatus = 0;
+        WaitForSingleObject(process.hProcess, INFINITE);
+        if (GetExitCodeProcess(process.hProcess, &dwStatus) && dwStatus != 0xDEAD) result.nStatus = static_cast<int>(dwStatus);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    WaitForMultipleObjects(2, ahReaders, TRUE, INFINITE);
+    for (int i = 0; i < 2; ++i) {
+        CloseHandle(ahReaders[i]);
+        CloseHandle(readers[i].hPipe);
+    }
+    bool bData = false;
+    for (const std::string& strArg : args) bData = bData || strArg == "-c" || strArg == "--stdout";
+    if (!bData) result.strOut = WithoutCarriageReturns(result.strOut);
+    result.strErr = WithoutCarriageReturns(result.strErr);
+    return result;
+}
+
+#else
 #include <cerrno>
 #include <chrono>
 #include <fstream>
@@ -207,3 +319,5 @@ bool StopWhenWriting(int pid) {
     ::kill(pid, SIGSTOP);
     return ::waitpid(pid, &nStatus, WUNTRACED) == pid && WIFSTOPPED(nStatus);
 }
+
+#endif

@@ -154,15 +154,16 @@ inline std::string ReportedVersionName(const testing::TestParamInfo<const char*>
     return *info.param ? info.param : "default";
 }
 
-// Makes Wine report the version (empty: the prefix's own) to every zorvane.exe
-// started while this lives.
+// Makes Wine report the version (empty: the prefix's own) to every zorvane.exe (or
+// other program of that file name) started while this lives.
 class ReportedVersion {
 public:
-    explicit ReportedVersion(const char* pszVersion)
+    explicit ReportedVersion(const char* pszVersion, const char* pszProgram = "zorvane.exe")
     {
         if (!*pszVersion)
             return;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_hKey, nullptr) !=
+        const std::string key = std::string("Software\\Wine\\AppDefaults\\") + pszProgram;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &m_hKey, nullptr) !=
             ERROR_SUCCESS)
             return;
         m_bSet = RegSetValueExA(m_hKey, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(pszVersion),
@@ -181,7 +182,6 @@ public:
     bool IsOk(const char* pszVersion) const { return !*pszVersion || m_bSet; }
 
 private:
-    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\zorvane.exe";
     HKEY m_hKey = nullptr;
     bool m_bSet = false;
 };

@@ -99,6 +99,10 @@ TEST(FileSystem, KindsOfPathsAndOfFolderEntriesWhoseLinksAreNotFollowed) {
         {dir / "a.ex_", true, PathKind::kFile},
         {dir / "sub", true, PathKind::kFolder},
         {pszDevice, true, PathKind::kCharDevice},
+#ifdef _WIN32
+        // A share's root without its closing backslash, as "\\server\share".
+        {"\\\\?\\" + dir.Path().substr(0, 2), true, PathKind::kFolder},
+#endif
         {dir / "none", false, PathKind::kOther},
     };
     for (const auto& c : aKinds) {

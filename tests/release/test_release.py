@@ -1,7 +1,7 @@
 """Checks what scripts/release made in ZV_RELEASE_DIR for version ZV_VERSION: the zip a
 Windows user unpacks (8.3 names, a code page 932 README and a code page 1252 one, the help
-in both languages, the PE32 program with its version), the Debian package of the
-command-line tool and the web page."""
+in both languages, the PE32 program and the console tool with their versions and
+imports), the Debian package of the command-line tool and the web page."""
 import os
 import re
 import struct
@@ -11,6 +11,7 @@ import zipfile
 
 FOLDER = os.environ.get("ZV_RELEASE_DIR", "build/release")
 VERSION = os.environ.get("ZV_VERSION", "")
+ALLOWED_IMPORTS = os.path.join(os.path.dirname(__file__), "..", "..", "scripts", "release-imports.txt")
 
 
 def u16(b, at):
@@ -41,6 +42,25 @@ class PeFile:
                 return raw + rva - address
         raise ValueError(f"RVA {rva:#x} in no section")
 
+    def imports(self):
+        """Every "dll function" that the import table names, the DLL in lower case."""
+        names = set()
+        table = self.at_rva(self.field(96 + 1 * 8, 4))
+        for entry in range(table, len(self.data), 20):
+            lookup, _, _, name, first = struct.unpack_from("<5I", self.data, entry)
+            if name == 0:
+                break
+            dll = self.string(name).lower()
+            thunk = self.at_rva(lookup or first)
+            while (value := u32(self.data, thunk)) != 0:
+                names.add(f"{dll} {self.string(value + 2) if value < 0x80000000 else value & 0xFFFF}")
+                thunk += 4
+        return names
+
+    def string(self, rva):
+        start = self.at_rva(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("ascii")
+
     def resource(self, kind):
         """(language, bytes) of the first resource of a type."""
         root = self.at_rva(self.field(96 + 2 * 8, 4))
@@ -64,14 +84,17 @@ class WindowsRelease(unittest.TestCase):
     def test_holds_the_program_its_help_in_two_languages_and_the_readmes_under_8_3_names(self):
         names = self.zip.namelist()
         self.assertEqual(sorted(names), ["README.TXT", "README_E.TXT", "ZORVANE.CNT", "ZORVANE.EXE", "ZORVANE.HLP",
-                                         "ZORVANE.HTM", "ZORVANEE.CNT", "ZORVANEE.HLP", "ZORVANEE.HTM"])
+                                         "ZORVANE.HTM", "ZORVANEE.CNT", "ZORVANEE.HLP", "ZORVANEE.HTM",
+                                         "ZVEXPAND.EXE"])
         for name in names:
             self.assertRegex(name, r"^[A-Z0-9_]{1,8}\.[A-Z0-9_]{1,3}$")
 
     def test_readmes_are_in_their_code_pages_with_crlf_lines_under_80_columns(self):
         for name, code_page, words in (
-                ("README.TXT", "cp932", ("SZDD", "KWAJ", "Shift", "Ctrl", "ライセンス", "Windows 95", "README_E.TXT")),
-                ("README_E.TXT", "cp1252", ("SZDD", "KWAJ", "SHIFT", "CTRL", "License", "Windows 95", "README.TXT"))):
+                ("README.TXT", "cp932", ("SZDD", "KWAJ", "Shift", "Ctrl", "ライセンス", "Windows 95", "README_E.TXT",
+                                              "ZVEXPAND /?")),
+                ("README_E.TXT", "cp1252", ("SZDD", "KWAJ", "SHIFT", "CTRL", "License", "Windows 95", "README.TXT",
+                                                "ZVEXPAND /?"))):
             with self.subTest(name):
                 raw = self.zip.read(name)
                 text = raw.decode(code_page)
@@ -98,6 +121,24 @@ class WindowsRelease(unittest.TestCase):
         self.assertIn("041104B0", text)
         value = re.search("FileVersion\0+([^\0]*)", text)
         self.assertEqual(value and value.group(1), VERSION)
+
+    def test_console_tool_is_a_pe32_console_program_with_its_version_and_old_imports(self):
+        pe = PeFile(self.zip.read("ZVEXPAND.EXE"))
+        self.assertEqual((pe.machine, pe.field(0)), (0x14C, 0x10B), "i386, PE32")
+        self.assertEqual(pe.field(68), 3, "Windows console subsystem")
+        self.assertEqual((pe.field(48), pe.field(50)), (4, 0), "starts on Windows 95 and NT 4.0")
+        language, info = pe.resource(16)
+        self.assertEqual(language, 0x0409)
+        fixed = info.index(struct.pack("<I", 0xFEEF04BD))
+        major, minor = (int(n) for n in VERSION.split(".")[:2])
+        self.assertEqual(u32(info, fixed + 8), major << 16 | minor)
+        value = re.search("FileVersion\0+([^\0]*)", info.decode("utf-16-le", "replace"))
+        self.assertEqual(value and value.group(1), VERSION)
+        with open(ALLOWED_IMPORTS, encoding="utf-8") as allowed:
+            listed = {line.strip() for line in allowed if line.strip() and not line.startswith("#")}
+        imports = pe.imports()
+        self.assertIn("kernel32.dll FindFirstFileA", imports)
+        self.assertEqual(imports - listed, set())
 
 
 class DebianPackage(unittest.TestCase):
