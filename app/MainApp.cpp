@@ -1,4 +1,3 @@
-// The LZ service's names come before the system headers, which define some of them as macros.
 #include "core/CompressedFile.h"
 #include "app/MainApp.h"
 #include "app/CommandLine.h"
@@ -65,8 +64,13 @@ bool CMainApp::ExpandFiles(const std::vector<std::string>& arrFiles, BOOL bBesid
     for (const std::string& name : arrFiles) {
         CCompressedFile file(name.c_str());
         file.GuessExtensionFromHeader();
-        if (!file.Expand(strPrefix.c_str()))
-            bAllExpanded = false;
+        if (file.Expand(strPrefix.c_str()))
+            continue;
+        bAllExpanded = false;
+        // The batch runs report nothing but this: an archive wants another tool. The
+        // main window object shows it, without a window of its own here.
+        if (file.LastFailure() == CCompressedFile::kFailArchive)
+            static_cast<CMainDlg*>(m_pMainWnd)->ShowArchiveRefused(file.m_szPath, file.CabinetMembers());
     }
     return bAllExpanded;
 }

@@ -33,11 +33,15 @@ DataState DataStateOf(int64_t nResult, bool bReadFailed, bool bCompressed) {
     if (bReadFailed) return DataState::kReadError;
     if (nResult == LZ_ERROR_READ) return DataState::kTruncated;
     if (nResult == LZ_ERROR_UNKNOWNALG) return DataState::kUnknownMethod;
+    if (nResult == LZ_ERROR_ARCHIVE) return DataState::kArchive;
+    if (nResult == LZ_ERROR_SPANNED) return DataState::kSpanned;
     if (nResult < 0) return DataState::kCorrupt;
     return bCompressed ? DataState::kComplete : DataState::kUncompressed;
 }
 
-bool IsDamaged(DataState eState) { return eState != DataState::kComplete && eState != DataState::kUncompressed; }
+bool IsDamaged(DataState eState) {
+    return eState != DataState::kComplete && eState != DataState::kUncompressed && eState != DataState::kArchive;
+}
 
 const char* DataStateWord(DataState eState) {
     switch (eState) {
@@ -47,6 +51,8 @@ const char* DataStateWord(DataState eState) {
     case DataState::kUnknownMethod: return "unknown-method";
     case DataState::kCorrupt: return "corrupt";
     case DataState::kReadError: return "read-error";
+    case DataState::kArchive: return "archive";
+    case DataState::kSpanned: return "spanned";
     }
     return "?";
 }
@@ -57,15 +63,32 @@ const char* DataStateReason(DataState eState) {
     case DataState::kUnknownMethod: return "unknown compression method";
     case DataState::kCorrupt: return "corrupt data";
     case DataState::kReadError: return "read error";
+    case DataState::kArchive: return "a cabinet of several files: extract them without -c";
+    case DataState::kSpanned: return "one cabinet of a set: its data continues in another cabinet";
     case DataState::kComplete:
     case DataState::kUncompressed: break;
     }
     return DataStateWord(eState);
 }
 
+namespace {
+
+std::string Columns(const std::string& strCompressed, uint64_t nExpanded, const std::string& strRatio,
+                    const std::string& strExtension, DataState eState) {
+    return PadLeft(strCompressed, 10) + " " + PadLeft(std::to_string(nExpanded), 10) + " " + PadLeft(strRatio, 7) +
+           "  " + PadRight(strExtension.empty() ? "unknown" : strExtension, 8) + " " +
+           PadRight(DataStateWord(eState), 14) + " ";
+}
+
+}  // namespace
+
+std::string MemberLine(const std::string& strPath, const std::string& strExtension, uint64_t nExpanded,
+                       DataState eState) {
+    return Columns("-", nExpanded, "---", strExtension, eState) + "  " + strPath;
+}
+
 std::string ListLine(const ListEntry& entry) {
     const std::string strRatio = entry.nExpanded == 0 ? "---" : Percent(entry.nCompressed, entry.nExpanded);
-    return PadLeft(std::to_string(entry.nCompressed), 10) + " " + PadLeft(std::to_string(entry.nExpanded), 10) + " " +
-           PadLeft(strRatio, 7) + "  " + PadRight(entry.strExtension.empty() ? "unknown" : entry.strExtension, 8) + " " +
-           PadRight(DataStateWord(entry.eState), 14) + " " + entry.strPath;
+    return Columns(std::to_string(entry.nCompressed), entry.nExpanded, strRatio, entry.strExtension, entry.eState) +
+           entry.strPath;
 }

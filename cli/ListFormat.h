@@ -11,6 +11,8 @@ enum class DataState {
     kUnknownMethod,  // a compression method that cannot be expanded
     kCorrupt,        // data that the decoder refused
     kReadError,      // the file could not be read to its end
+    kArchive,        // a cabinet of several files: its members are extracted
+    kSpanned,        // a cabinet whose data continues from or into another
 };
 
 struct ListEntry {
@@ -36,3 +38,7 @@ const char* DataStateReason(DataState eState);
 // "  COMPRESSED    EXPANDED  RATIO  EXTENSION  STATE  PATH", the path last since it
 // may hold blanks; the ratio is compressed by expanded size, "---" without the latter.
 std::string ListLine(const ListEntry& entry);
+// The line of a member under its cabinet's: no compressed size or ratio of its own
+// ("-", "---"), and its path indented.
+std::string MemberLine(const std::string& strPath, const std::string& strExtension, uint64_t nExpanded,
+                       DataState eState);

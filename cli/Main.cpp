@@ -2,15 +2,18 @@
 // Expands SZDD and KWAJ files from a command line with the naming rules of the desktop
 // program: the command line is in Options.cpp, the names in Naming.cpp, the list in
 // ListFormat.cpp; what it asks of the system goes through platform/.
+#include "cli/Cabinet.h"
 #include "cli/Decode.h"
 #include "cli/ListFormat.h"
 #include "cli/Naming.h"
 #include "cli/Options.h"
 #include "cli/Progress.h"
+#include "cli/Say.h"
 #include "cli/ShownName.h"
 #include "cli/Tree.h"
 #include "cli/Wildcards.h"
 #include "core/CompressedFile.h"
+#include "core/MbcsText.h"
 #include "platform/Console.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
@@ -41,16 +44,11 @@ const char* Reason(CCompressedFile::Failure e) {
     case CCompressedFile::kFailTargetReadOnly: return "the output file exists and is read-only";
     case CCompressedFile::kFailTargetExists: return "the output file exists";
     case CCompressedFile::kFailLeavesFolder: return "the output name would leave its folder";
+    case CCompressedFile::kFailArchive: return "a cabinet of several files";
+    case CCompressedFile::kFailSpanned: return "one cabinet of a set: its data continues in another cabinet";
     case CCompressedFile::kFailNone: break;
     }
     return "failed";
-}
-
-// Lines are put together as strings: the Windows tool carries no printf (see ListFormat.cpp).
-void Say(std::FILE* pStream, const std::string& strLine) { std::fputs((strLine + "\n").c_str(), pStream); }
-
-void ReportError(const std::string& strWhat, const std::string& strReason) {
-    Say(stderr, std::string(kProgramName) + ": " + ShownName(strWhat) + ": " + strReason);
 }
 
 std::string SystemReason() { return platform::ErrorText(platform::LastError()); }
@@ -112,6 +110,7 @@ private:
     bool ExpandFile(CCompressedFile& file, NameRule eRule, const std::string& strTree,
                     const std::string& strRelativeFolder);
     bool ListFile(CCompressedFile& file, NameRule eRule);
+    bool ExtractArchive(CCompressedFile& file, const std::string& strTree, const std::string& strRelativeFolder);
     bool WriteToStdout(CCompressedFile& file);
 
     const Options& m_o;
@@ -197,8 +196,11 @@ bool CExpandRun::TakeFile(const std::string& strPath, const std::string& strTree
         return false;
     }
     const NameRule eRule = ChooseExtension(file, m_o.bRestoreFromHeader);
+    if (m_o.bList && file.CabinetMembers() > 0)
+        return ListCabinet(file.m_szPath, eRule == NameRule::kFallback ? "" : file.m_szExt, m_o.bQuiet);
     if (m_o.bList) return ListFile(file, eRule);
     if (m_o.bToStdout) return WriteToStdout(file);
+    if (file.CabinetMembers() > 1) return ExtractArchive(file, strTree, strRelativeFolder);
     return ExpandFile(file, eRule, strTree, strRelativeFolder);
 }
 
@@ -276,6 +278,31 @@ bool CExpandRun::ExpandFile(CCompressedFile& file, NameRule eRule, const std::st
     default: ReportError(file.m_szPath, Reason(eFailure)); break;
     }
     return false;
+}
+
+// The members of an archive go where an expanded file would: into -d's folder (and the
+// folders below it that -R found the archive in), else beside the archive.
+bool CExpandRun::ExtractArchive(CCompressedFile& file, const std::string& strTree,
+                                const std::string& strRelativeFolder) {
+    platform::Folder folder;
+    std::string strNoFolder;
+    if (!strTree.empty()) {
+        strNoFolder = OpenTreeFolder(strTree, strRelativeFolder, &folder);
+    } else {
+        const char* pszSep = mbcs::FindLastSeparator(file.m_szPath);
+        const std::string strTop = !m_o.strDirectory.empty() ? m_o.strDirectory
+            : std::string(file.m_szPath, pszSep ? static_cast<size_t>(pszSep - file.m_szPath) + 1 : 0);
+        if (!folder.Open(strTop)) strNoFolder = "cannot open the folder " + ShownName(strTop) + ": " + SystemReason();
+    }
+    if (!strNoFolder.empty()) {
+        ReportError(file.m_szPath, strNoFolder);
+        return false;
+    }
+    ExtractOptions options;
+    options.bKeepExisting = m_o.bKeepExisting;
+    options.bSalvage = m_o.bSalvage;
+    options.bQuiet = m_o.bQuiet;
+    return ExtractCabinet(file.m_szPath, folder, options);
 }
 
 bool CExpandRun::ListFile(CCompressedFile& file, NameRule eRule) {

@@ -136,8 +136,9 @@ std::string ParseArguments(int argc, const char* const* argv, Options* pOptions)
 
 std::string HelpText() {
     std::string s = std::string("Usage: ") + kProgramName + " [OPTION]... FILE...\n" +
-                    "Expand files compressed as SZDD, its short-header variant or KWAJ (SETUP.EX_)\n"
-                    "beside themselves or into a folder.\n\n";
+                    "Expand files compressed as SZDD, its short-header variant, KWAJ or a cabinet\n"
+                    "of one file (SETUP.EX_, ACPI.SY_) beside themselves or into a folder; extract\n"
+                    "every member of a cabinet of several files (DRIVERS.CAB).\n\n";
     for (const OptionDef& option : kOptions) {
         std::string strForms = option.cShort ? std::string("  -") + option.cShort + ", " : std::string("      ");
         strForms += std::string("--") + option.pszLong;
@@ -146,8 +147,9 @@ std::string HelpText() {
         s += strForms + option.pszHelp + "\n";
     }
     s += "\n"
-         "An expanded file takes the extension that the table of twelve gives (EX_ becomes\n"
-         "exe, TX_ txt, DL_ dll, ...). Any other file keeps its own extension after a\n"
+         "A KWAJ file or a cabinet that records the file's own extension gets that one;\n"
+         "others take the extension that the table of twelve gives (EX_ becomes exe,\n"
+         "TX_ txt, DL_ dll, ...). Any other file keeps its own extension after a\n"
          "second dot (setup.in_ becomes setup..in_); with -r it first takes the\n"
          "character that its header records (setup.in_ becomes setup.ini).\n"
          "Use -- before a file name that begins with '-'.\n";

@@ -17,7 +17,10 @@ if(PORTABLE_TEST_SOURCES)
   target_include_directories(zorvane_unit_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(zorvane_unit_tests PRIVATE -fsanitize=address,undefined)
-  target_link_libraries(zorvane_unit_tests PRIVATE GTest::gtest_main ZLIB::ZLIB Threads::Threads)
+  target_include_directories(zorvane_unit_tests SYSTEM PRIVATE ${MSPACK_INCLUDE_DIR})
+  # libmspack's own test cabinets, from its source.
+  target_compile_definitions(zorvane_unit_tests PRIVATE ZV_MSPACK_TEST_FILES="${ZV_MSPACK_SOURCE}/test/test_files/cabd")
+  target_link_libraries(zorvane_unit_tests PRIVATE GTest::gtest_main ZLIB::ZLIB Threads::Threads ${MSPACK_LIBRARY})
   add_test(NAME unit COMMAND zorvane_unit_tests)
 endif()
 

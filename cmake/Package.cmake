@@ -11,12 +11,14 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME zorvane-expand)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Zorvane developers <zorvane@users.noreply.github.com>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "expand SZDD and KWAJ compressed files from old installation disks")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "expand SZDD, KWAJ and cabinet files from old installation disks")
 set(CPACK_PACKAGE_DESCRIPTION
   "zorvane-expand expands the files of the COMPRESS tools found on old\n"
   "installation disks (SETUP.EX_, README.TX_): SZDD, its short-header variant\n"
-  "and KWAJ with all its methods, beside themselves or into a folder, with the\n"
-  "original extension restored from a table or from the file's header.")
+  "and KWAJ with all its methods, and the cabinets of one file of later\n"
+  "installation media (ACPI.SY_), beside themselves or into a folder, with the\n"
+  "original extension restored from a table or from the file's header. The\n"
+  "members of a cabinet of several files are extracted into their folders.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

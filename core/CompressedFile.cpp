@@ -1,9 +1,10 @@
 #include "core/CompressedFile.h"
 #include "core/ExtensionTable.h"
+#include "core/FileStreams.h"
 #include "core/HeaderName.h"
 #include "core/MbcsText.h"
+#include "lz/Cabinet.h"
 #include "lz/ExpandStream.h"
-#include "core/FileStreams.h"
 #include "lz/Formats.h"
 #include "lz/KwajHeader.h"
 #include "platform/File.h"
@@ -55,14 +56,35 @@ bool ReadKwajHeader(platform::File& file, lz::KwajHeader* pHeader) {
     return eFault == lz::KwajHeaderFault::kNone;
 }
 
+// The format of an open file, from its first bytes.
+lz::Format FormatOf(platform::File& file) {
+    uint8_t abSignature[lz::kSignatureSize];
+    const size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
+    return lz::DetectFormat(abSignature, nGot);
+}
+
+// Reads the entries of an open cabinet through source, a stream over that file.
+int32_t OpenCabinet(platform::File& file, lz::FileSource& source, lz::Cabinet& cabinet) {
+    return file.Seek(0) ? cabinet.Open(source) : int32_t{LZ_ERROR_READ};
+}
+
+// The size of all members of an open cabinet; 0 when it cannot be read.
+uint64_t CabinetSize(platform::File& file) {
+    lz::FileSource source(file);
+    lz::Cabinet cabinet;
+    uint64_t nTotal = 0;
+    if (OpenCabinet(file, source, cabinet) == 0)
+        for (const lz::CabinetMember& m : cabinet.Members()) nTotal += m.nSize;
+    return nTotal;
+}
+
 // The expanded size that the header of an open file records (see RecordedSizes).
 uint64_t RecordedSize(platform::File& file, int64_t nFileSize) {
-    uint8_t abSignature[lz::kSignatureSize];
-    size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
-    switch (lz::DetectFormat(abSignature, nGot)) {
+    switch (FormatOf(file)) {
     case lz::Format::kSzdd: return LengthAt(file, 10);
     case lz::Format::kShortSzdd: return LengthAt(file, 8);
     case lz::Format::kPlain: return nFileSize < 0 ? 0 : static_cast<uint64_t>(nFileSize);
+    case lz::Format::kCabinet: return CabinetSize(file);
     case lz::Format::kKwaj: break;
     }
     lz::KwajHeader header;
@@ -82,6 +104,8 @@ CCompressedFile::Failure DataFailure(int64_t nCopied, bool bReadFailed) {
     case LZ_ERROR_CORRUPT: return CCompressedFile::kFailCorrupt;
     case LZ_ERROR_UNKNOWNALG: return CCompressedFile::kFailUnknownMethod;
     case LZ_ERROR_WRITE: return CCompressedFile::kFailWrite;
+    case LZ_ERROR_ARCHIVE: return CCompressedFile::kFailArchive;
+    case LZ_ERROR_SPANNED: return CCompressedFile::kFailSpanned;
     }
     return nCopied < 0 ? CCompressedFile::kFailCorrupt : CCompressedFile::kFailNone;
 }
@@ -101,18 +125,51 @@ uint32_t ExpandedSize(platform::File& file, int64_t nFileSize) {
     return n < 0 ? 0 : ColumnSize(static_cast<uint64_t>(n));
 }
 
-// Puts the extension that a KWAJ header records (lower case) into szExt when it may
-// stand in a file name; otherwise szExt stays as it is.
-CCompressedFile::Recorded TakeRecordedExtension(platform::File& file, char (&szExt)[CCompressedFile::kMaxExt]) {
-    uint8_t abSignature[lz::kSignatureSize];
-    size_t nGot = ReadAt(file, 0, abSignature, sizeof abSignature);
+// The extension that a cabinet of one file records in its member's name: the text
+// after the name's last '.', unless that '.' is a folder's. Null when there is none.
+const char* CabinetExtension(const lz::CabinetMember& member) {
+    const size_t nDot = member.strName.rfind('.');
+    if (nDot == std::string::npos || member.strName.find_first_of("\\/", nDot) != std::string::npos) return nullptr;
+    return member.strName.c_str() + nDot + 1;
+}
+
+// Whether a recorded extension may stand in a file name and fits the entry. Letters
+// beyond ASCII of a UTF-8 name would be other characters in the ANSI code page.
+bool MayTakeExtension(const char* pszExt, bool bUtf8) {
+    if (std::strlen(pszExt) >= CCompressedFile::kMaxExt || !IsSafeHeaderName(pszExt)) return false;
+    for (const char* p = pszExt; bUtf8 && *p; ++p)
+        if (static_cast<unsigned char>(*p) >= 0x80) return false;
+    return true;
+}
+
+// Puts the extension that a KWAJ header or a cabinet of one file records (lower case)
+// into szExt when it may stand in a file name; otherwise szExt stays as it is. Counts
+// a cabinet's members into *pnMembers (0 for any other file).
+CCompressedFile::Recorded TakeRecordedExtension(platform::File& file, char (&szExt)[CCompressedFile::kMaxExt],
+                                                size_t* pnMembers) {
+    *pnMembers = 0;
+    const char* pszExt = nullptr;
+    bool bUtf8 = false;
     lz::KwajHeader header;
-    if (lz::DetectFormat(abSignature, nGot) != lz::Format::kKwaj || !ReadKwajHeader(file, &header) ||
-        header.szExt[0] == '\0')
-        return CCompressedFile::kNoneRecorded;
-    if (!IsSafeHeaderName(header.szExt)) return CCompressedFile::kRecordedRefused;
-    static_assert(sizeof header.szExt <= CCompressedFile::kMaxExt, "a recorded extension fits the entry");
-    std::memcpy(szExt, header.szExt, sizeof header.szExt);
+    lz::FileSource source(file);
+    lz::Cabinet cabinet;
+    switch (FormatOf(file)) {
+    case lz::Format::kKwaj:
+        if (ReadKwajHeader(file, &header)) pszExt = header.szExt;
+        break;
+    case lz::Format::kCabinet:
+        if (OpenCabinet(file, source, cabinet) != 0) break;
+        *pnMembers = cabinet.Members().size();
+        if (*pnMembers == 1) {
+            pszExt = CabinetExtension(cabinet.Members()[0]);
+            bUtf8 = cabinet.Members()[0].bUtf8Name;
+        }
+        break;
+    default: break;
+    }
+    if (!pszExt || pszExt[0] == '\0') return CCompressedFile::kNoneRecorded;
+    if (!MayTakeExtension(pszExt, bUtf8)) return CCompressedFile::kRecordedRefused;
+    std::strcpy(szExt, pszExt);
     LowerHeaderName(szExt);
     return CCompressedFile::kRecordedTaken;
 }
@@ -138,6 +195,25 @@ int64_t CopyInto(platform::File& source, platform::File& target, bool* pReadFail
     if (nResult >= 0) {
         platform::FileTime t;
         if (source.GetWriteTime(&t)) target.SetWriteTime(t);
+    }
+    *pReadFailed = in.Failed();
+    return nResult;
+}
+
+// Writes the one member of a cabinet open through in (over source) into the target and
+// gives the target the member's recorded time (the cabinet's own when that names none);
+// as CopyInto.
+int64_t ExtractInto(lz::Cabinet& cabinet, lz::FileSource& in, platform::File& source, platform::File& target,
+                    bool* pReadFailed) {
+    lz::FileSink out(target);
+    const int64_t nResult = cabinet.Extract(0, out);
+    if (nResult >= 0) {
+        const lz::CabinetTime& r = cabinet.Members()[0].time;
+        platform::LocalTime local;
+        local.nYear = r.nYear, local.nMonth = r.nMonth, local.nDay = r.nDay;
+        local.nHour = r.nHour, local.nMinute = r.nMinute, local.nSecond = r.nSecond;
+        platform::FileTime t;
+        if (platform::FileTimeFromLocal(local, &t) || source.GetWriteTime(&t)) target.SetWriteTime(t);
     }
     *pReadFailed = in.Failed();
     return nResult;
@@ -188,7 +264,8 @@ const char* CCompressedFile::CompressedExtension() const {
 bool CCompressedFile::GuessExtensionFromHeader() {
     platform::File file;
     const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
-    m_eRecorded = bOpen ? TakeRecordedExtension(file, m_szExt) : kNoneRecorded;
+    m_nMembers = 0;
+    m_eRecorded = bOpen ? TakeRecordedExtension(file, m_szExt, &m_nMembers) : kNoneRecorded;
     return m_eRecorded == kRecordedTaken;
 }
 
@@ -217,7 +294,8 @@ void CCompressedFile::RecordedSizes(int64_t* pnCompressed, uint64_t* pnExpanded)
 void CCompressedFile::ReadHeader(uint32_t* pnCompressed, uint32_t* pnExpanded) {
     platform::File file;
     const bool bOpen = m_szPath[0] != '\0' && file.OpenRead(m_szPath);
-    m_eRecorded = bOpen ? TakeRecordedExtension(file, m_szExt) : kNoneRecorded;
+    m_nMembers = 0;
+    m_eRecorded = bOpen ? TakeRecordedExtension(file, m_szExt, &m_nMembers) : kNoneRecorded;
     SizesOfOpenFile(bOpen ? &file : nullptr, pnCompressed, pnExpanded);
 }
 
@@ -333,11 +411,26 @@ bool CCompressedFile::WriteExpanded(const std::string& strName, Existing eExisti
     // A source is only ever read, so read-only files expand and a source is never written.
     platform::File source;
     if (!source.OpenRead(m_szPath)) return Fail(kFailSourceUnreadable);
+    // A cabinet is judged before anything is written: it must hold one file whole, and
+    // without its entries there is nothing to salvage.
+    lz::FileSource cabinetSource(source);
+    lz::Cabinet cabinet;
+    const bool bCabinet = FormatOf(source) == lz::Format::kCabinet;
+    if (bCabinet) {
+        const int32_t nOpen = OpenCabinet(source, cabinetSource, cabinet);
+        if (nOpen < 0) return Fail(DataFailure(nOpen, cabinetSource.Failed()));
+        m_nMembers = cabinet.Members().size();
+        if (cabinet.Spanned()) return Fail(kFailSpanned);
+        if (m_nMembers != 1) return Fail(kFailArchive);
+    } else if (!source.Seek(0)) {
+        return Fail(kFailSourceUnreadable);
+    }
 
     platform::UnfinishedFile target;
     if (!bFolder || !target.Create(*pFolder, platform::MaxPath())) return Fail(kFailTargetUnwritable);
     bool bReadFailed = false;
-    const int64_t nCopied = CopyInto(source, target.Data(), &bReadFailed);
+    const int64_t nCopied = bCabinet ? ExtractInto(cabinet, cabinetSource, source, target.Data(), &bReadFailed)
+                                     : CopyInto(source, target.Data(), &bReadFailed);
     // Never readable by more than the source: failing that, it stays its owner's alone.
     target.Data().CopyPermissions(source);
     source.Close();

@@ -35,9 +35,11 @@ public:
         kFailUnknownMethod,   // a compression method that cannot be expanded
         kFailLeavesFolder,    // the output name leads out of the folder meant for it
         kFailReadError,       // the source could not be read to its end
+        kFailArchive,         // a cabinet of several files (CabinetMembers tells how many)
+        kFailSpanned,         // a cabinet whose data continues from or into another
     };
 
-    // What became of the extension a KWAJ header records.
+    // What became of the extension a KWAJ header or a cabinet of one file records.
     enum Recorded { kNoneRecorded, kRecordedTaken, kRecordedRefused };
 
     // What an expansion does with an output file that exists already.
@@ -53,10 +55,11 @@ public:
 
     // True when the extension table knows the compressed extension; m_szExt is then its restored form.
     bool GuessExtension();
-    // Reads the header: a KWAJ file that records its original extension gets it
-    // (lower case) in place of the table's guess. False, m_szExt unchanged, when
-    // the file records none, or one that may not stand in a file name (see
-    // RecordedExtension). Kept apart from construction, which touches no file.
+    // Reads the header: a KWAJ file that records its original extension, or a cabinet
+    // of one file whose member's name has one, gets it (lower case) in place of the
+    // table's guess. False, m_szExt unchanged, when the file records none, or one that
+    // may not stand in a file name (see RecordedExtension). Kept apart from
+    // construction, which touches no file.
     bool GuessExtensionFromHeader();
     // When m_szExt is empty, fills it from what the header records; false
     // (m_szExt unchanged) when it records nothing usable.
@@ -64,7 +67,8 @@ public:
     // The file's own size (bCompressed), or the expanded size: what its format's
     // header records (SZDD offset 10, the short-header variant offset 8, KWAJ its
     // length field), the length a KWAJ file's data produces when it records none
-    // (0 when it is corrupt), and the file's own size for a file in no format.
+    // (0 when it is corrupt), the size of a cabinet's members, and the file's own size
+    // for a file in no format.
     // A size of 4 GiB or more gives 0xFFFFFFFF.
     uint32_t GetSize(bool bCompressed) const;
     // Both sizes through one open of the file: the values GetSize(true) and GetSize(false)
@@ -102,6 +106,9 @@ public:
     // Whether the last header read found a recorded extension, and took or refused it
     // (one that could not stand in a file name).
     Recorded RecordedExtension() const { return m_eRecorded; }
+    // The number of files a cabinet holds, as the last header read or expansion found
+    // it; 0 for any other file, or one not read yet.
+    size_t CabinetMembers() const { return m_nMembers; }
     // The output name that Expand writes under the prefix; like Expand, fills an
     // empty m_szExt with the source's own extension and its dot. False (with
     // LastFailure set) when the entry cannot be expanded under that name.
@@ -115,6 +122,7 @@ private:
     Failure m_eFailure = kFailNone;
     Recorded m_eRecorded = kNoneRecorded;
     std::string m_strOldCopy;
+    size_t m_nMembers = 0;
 
     bool Fail(Failure eFailure) {
         m_eFailure = eFailure;

@@ -13,6 +13,8 @@ public:
         if (nRead < 0) m_bFailed = true;
         return nRead;
     }
+    bool Seek(uint64_t nOffset) override { return m_f.Seek(nOffset); }
+    int64_t Size() override { return m_f.Size(); }
     // True once a read failed: the file could not be read, whatever its data holds.
     bool Failed() const { return m_bFailed; }
 

@@ -12,3 +12,9 @@ bool IsSafeHeaderName(const char* psz);
 // Lowers the single-byte letters of a header text in place; a two-byte character
 // (platform::IsHeaderLeadByte) stays as it is, its second byte too.
 void LowerHeaderName(char* psz);
+
+// True when psz may stand as one folder or file name of a path an archive records:
+// the rule above, but with '.' inside a name ("acpi.sys"), never a name of dots
+// alone ("..") or one that ends in a dot, which Windows drops; nor a device name
+// (CON, NUL, COM1, "aux.txt"...), which Windows opens instead of a file.
+bool IsSafeMemberName(const char* psz);

@@ -7,3 +7,8 @@ void ShowWarning(HINSTANCE hInstance, UINT nStringId, LPCSTR pszCaption, HWND hW
     const std::string text = LoadResString(hInstance, nStringId, 500);
     MessageBoxA(hWndOwner, text.c_str(), pszCaption, MB_ICONWARNING);
 }
+
+void ShowWarningText(const std::string& strText, LPCSTR pszCaption, HWND hWndOwner)
+{
+    MessageBoxA(hWndOwner, strText.c_str(), pszCaption, MB_ICONWARNING);
+}

@@ -3,7 +3,10 @@
 // of each format read it: SZDD and its short-header variant through a byte-at-
 // a-time ring, KWAJ through its own header reader and, per method, a copy, a
 // ring, a bit-at-a-time Huffman reader, and zlib fed one whole block at a time.
-// Built and run by scripts/fuzz.
+// Cabinets are libmspack's to decode, with no second decoder here: the stream entry
+// must agree with the cabinet reader asked directly, and every member read whole must
+// have its recorded size. Built and run by scripts/fuzz.
+#include "lz/Cabinet.h"
 #include "lz/ExpandStream.h"
 
 #include <zlib.h>
@@ -27,6 +30,11 @@ public:
         m_nPos += nGot;
         return static_cast<int64_t>(nGot);
     }
+    bool Seek(uint64_t nOffset) override {
+        m_nPos = static_cast<size_t>(std::min<uint64_t>(nOffset, m_n));
+        return true;
+    }
+    int64_t Size() override { return static_cast<int64_t>(m_n); }
 
 private:
     const uint8_t* m_p;
@@ -303,6 +311,25 @@ Outcome Kwaj(const uint8_t* p, size_t n) {
     }
 }
 
+// A cabinet through the reader's own calls: every member extracted, in order.
+Outcome Cabinet(const uint8_t* p, size_t n) {
+    MemorySource source(p, n);
+    lz::Cabinet cabinet;
+    const int32_t nOpen = cabinet.Open(source);
+    if (nOpen < 0) return {nOpen, ""};
+    Outcome first;
+    for (size_t i = 0; i < cabinet.Members().size(); ++i) {
+        StringSink sink;
+        const int64_t nResult = cabinet.Extract(i, sink);
+        if (nResult >= 0 && (nResult != cabinet.Members()[i].nSize || sink.m_str.size() != size_t(nResult)))
+            std::abort();
+        if (i == 0) first = {nResult, sink.m_str};
+    }
+    if (cabinet.Spanned()) return {LZ_ERROR_SPANNED, ""};
+    if (cabinet.Members().size() != 1) return {LZ_ERROR_ARCHIVE, ""};
+    return first;
+}
+
 Outcome Reference(const uint8_t* p, size_t n) {
     static const uint8_t kSzdd[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
     static const uint8_t kShort[8] = {'S', 'Z', ' ', 0x88, 0xF0, 0x27, 0x33, 0xD1};
@@ -317,6 +344,7 @@ Outcome Reference(const uint8_t* p, size_t n) {
         return Lzss(p + 12, n - 12, 4078, Le32(p + 8));
     }
     if (n >= 8 && std::memcmp(p, kKwaj, 8) == 0) return Kwaj(p, n);
+    if (n >= 8 && std::memcmp(p, "MSCF", 4) == 0) return Cabinet(p, n);
     return Stored(p, n, kNoLength, 0);
 }
 

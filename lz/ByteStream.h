@@ -12,6 +12,11 @@ public:
     virtual ~ByteSource() = default;
     // Bytes read into pBuffer (0 at the end), or a negative value on error.
     virtual int64_t Read(uint8_t* pBuffer, size_t nBytes) = 0;
+    // Moves to nOffset from the start; false where the source cannot. Only cabinets,
+    // whose entries point back and forth, need it.
+    virtual bool Seek(uint64_t /*nOffset*/) { return false; }
+    // The source's whole length, or -1 when it is not known.
+    virtual int64_t Size() { return -1; }
 };
 
 class ByteSink {

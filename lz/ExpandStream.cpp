@@ -1,4 +1,5 @@
 #include "lz/ExpandStream.h"
+#include "lz/Cabinet.h"
 #include "lz/Formats.h"
 #include "lz/KwajStream.h"
 #include "lz/LzError.h"
@@ -31,6 +32,9 @@ int64_t ExpandStream(ByteSource& source, ByteSink& sink) {
         return ExpandLzss(in, sink, kShortRingStart, ReadLe32(h + 8));
     case Format::kKwaj:
         return ExpandKwaj(in, sink);
+    case Format::kCabinet:
+        // The cabinet reader goes its own ways through the file, from its start.
+        return source.Seek(0) ? ExpandCabinet(source, sink) : int64_t{LZ_ERROR_READ};
     }
     return LZ_ERROR_UNKNOWNALG;
 }

@@ -1,4 +1,4 @@
-// The three compressed formats, told apart by their first eight bytes.
+// The compressed formats, told apart by their first bytes.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +10,7 @@ enum class Format {
     kSzdd,       // header of 14 bytes, length at offset 10
     kShortSzdd,  // the variant: header of 12 bytes, length at offset 8
     kKwaj,       // header with optional fields, five methods
+    kCabinet,    // "MSCF": the members of a cabinet, read by libmspack
 };
 
 constexpr size_t kSignatureSize = 8;

@@ -11,4 +11,8 @@ enum : int32_t {
     // The data is malformed (a bad code table, invalid Deflate data, a bad header),
     // where LZ_ERROR_READ says it ends early.
     LZ_ERROR_CORRUPT = -9,
+    // A cabinet that is not one compressed file: an archive of several files, or
+    // one of a set that continues from or into another cabinet.
+    LZ_ERROR_ARCHIVE = -10,
+    LZ_ERROR_SPANNED = -11,
 };

@@ -19,6 +19,16 @@ struct FileTime {
     bool operator!=(const FileTime& o) const { return !(*this == o); }
 };
 
+// A wall-clock time of the system's own time zone, as archives record it.
+struct LocalTime {
+    int nYear = 1980, nMonth = 1, nDay = 1;
+    int nHour = 0, nMinute = 0, nSecond = 0;
+};
+// True when the fields name a date and time that exist (not a 30 February, an hour 24).
+bool LocalTimeExists(const LocalTime& local);
+// The file time of a local time; false for one that does not exist.
+bool FileTimeFromLocal(const LocalTime& local, FileTime* pTime);
+
 class File {
 public:
     File();

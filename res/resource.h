@@ -68,6 +68,7 @@
 #define IDS_EXPAND_FAILED           1005
 // 1006 and 1007 are taken: the string of a command id is its menu help.
 #define IDS_OPEN_FAILED             1008
+#define IDS_ARCHIVE_REFUSED         1009
 #define IDS_POPUP_HELP_BASE         2001
 #define IDS_HELP_FILE_MENU          2001
 #define IDS_HELP_EDIT_MENU          2002

@@ -11,7 +11,7 @@ ZV_JOBS=${ZV_JOBS:-2}
 ZV_WINE64=/usr/lib/wine/wine64
 ZV_PACKAGES=(cmake g++ googletest libbenchmark-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64
     zlib1g-dev libz-mingw-w64-dev wine wine64 fonts-wine xvfb locales fonts-ipafont-gothic fonts-ipafont-mincho x11-apps imagemagick python3
-    zip dpkg-dev lintian)
+    zip dpkg-dev lintian libmspack-dev)
 
 # What the web page is built and tested with: clang's WebAssembly target with WASI's C and
 # C++ libraries, and Chromium with its WebDriver for the page's suite. Node.js and npm
@@ -230,11 +230,26 @@ zv_xvfb_stop() {
     ZV_XVFB_PID=
 }
 
+# Debian's source of libmspack, in the version that the native build links: the two
+# Windows builds, the web page and the fuzzer compile its cabinet reader from it, the
+# tests read its test cabinets. Prints the unpacked folder.
+zv_mspack_source() {
+    local version dest=$BUILD_ROOT/mspack
+    version=$(dpkg-query -W -f='${Version}' libmspack-dev 2>/dev/null) || zv_die "libmspack-dev is not installed"
+    # Another revision of the same upstream version is fetched again.
+    [ ! -f "$dest/.debian-version" ] || [ "$(<"$dest/.debian-version")" = "$version" ] || rm -rf "$dest"
+    zv_debian_source libmspack "${version%-*}" "$dest"
+    [ "$(<"$dest/.debian-version")" = "$version" ] ||
+        zv_die "the source of libmspack is $(<"$dest/.debian-version"), the installed library $version"
+    echo "$dest"
+}
+
 # Configures and builds one of the three builds: zv_build native|win32|win64 [TARGET...]
 zv_build() {
-    local kind=$1 dir=$BUILD_ROOT/$1
+    local kind=$1 dir=$BUILD_ROOT/$1 mspack
     shift
-    local args=(-S "$ZV_REPO" -B "$dir")
+    mspack=$(zv_mspack_source)
+    local args=(-S "$ZV_REPO" -B "$dir" -DZV_MSPACK_SOURCE="$mspack")
     case $kind in
         native) args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
         # The release is built for size and stripped; unused functions are dropped at link time.

@@ -141,6 +141,10 @@ ZV_EXPORT(zv_probe) ZvFormat zv_probe(const uint8_t* p, uint32_t nBytes, double 
         g_probe.eFormat = kZvKwaj;
         ProbeKwaj(p, nBytes, fFileSize);
         break;
+    case lz::Format::kCabinet:
+        g_probe.eFormat = kZvCabinet;
+        g_probe.nFault = LZ_ERROR_UNKNOWNALG;
+        break;
     }
     return g_probe.eFormat;
 }

@@ -23,6 +23,7 @@ enum ZvFormat : int32_t {
     kZvSzdd = 1,
     kZvShortSzdd = 2,  // the variant with the short header
     kZvKwaj = 3,
+    kZvCabinet = 4,  // not expanded here: its reader seeks, the page's reads run one way
 };
 
 // What became of the extension a header records (zv_probe_recorded).

@@ -23,3 +23,14 @@ LeadByteRule SetLeadByteRule(LeadByteRule rule) {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+bool NameFromUtf8(const std::string& strUtf8, std::string* pName) {
+    std::u16string units;
+    if (!DecodeUtf8(strUtf8, &units)) return false;
+    *pName = strUtf8;
+    return true;
+}
+
+}  // namespace platform

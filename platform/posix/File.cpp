@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -290,6 +291,24 @@ bool FileSetWriteTime(const char* pszPath, const FileTime& time) {
     struct timespec times[2];
     ToTimes(time, times);
     return ::utimensat(AT_FDCWD, pszPath, times, 0) == 0;
+}
+
+bool FileTimeFromLocal(const LocalTime& t, FileTime* pTime) {
+    // The system would move a day that does not exist into the next month.
+    if (!LocalTimeExists(t)) return false;
+    struct tm tm = {};
+    tm.tm_year = t.nYear - 1900;
+    tm.tm_mon = t.nMonth - 1;
+    tm.tm_mday = t.nDay;
+    tm.tm_hour = t.nHour;
+    tm.tm_min = t.nMinute;
+    tm.tm_sec = t.nSecond;
+    tm.tm_isdst = -1;
+    const time_t nTime = ::mktime(&tm);
+    if (nTime == static_cast<time_t>(-1)) return false;
+    pTime->nHigh = nTime;
+    pTime->nLow = 0;
+    return true;
 }
 
 bool FileSetReadOnly(const char* pszPath, bool bReadOnly) {

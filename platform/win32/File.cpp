@@ -312,6 +312,22 @@ bool FileSetWriteTime(const char* pszPath, const FileTime& time) {
     return bDone;
 }
 
+bool FileTimeFromLocal(const LocalTime& t, FileTime* pTime) {
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(t.nYear);
+    st.wMonth = static_cast<WORD>(t.nMonth);
+    st.wDay = static_cast<WORD>(t.nDay);
+    st.wHour = static_cast<WORD>(t.nHour);
+    st.wMinute = static_cast<WORD>(t.nMinute);
+    st.wSecond = static_cast<WORD>(t.nSecond);
+    FILETIME local, utc;
+    if (t.nYear < 1601 || !LocalTimeExists(t) || !SystemTimeToFileTime(&st, &local) ||
+        !LocalFileTimeToFileTime(&local, &utc))
+        return false;
+    *pTime = FromFileTime(utc);
+    return true;
+}
+
 bool FileSetReadOnly(const char* pszPath, bool bReadOnly) {
     DWORD dwAttr = GetFileAttributesA(pszPath);
     if (dwAttr == INVALID_FILE_ATTRIBUTES) return false;

@@ -2,6 +2,7 @@
 // output and error captured, either of them a terminal on request. The same cases run
 // against zorvane-expand natively and against ZVEXPAND.EXE on Windows.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,6 +23,15 @@ const char kToolSeparator = '\\';
 const char kToolName[] = "zorvane-expand";
 const char kToolSeparator = '/';
 #endif
+
+// A line of the tool's standard error.
+inline std::string Line(const std::string& strText) { return std::string(kToolName) + ": " + strText + "\n"; }
+
+// A path that the tool puts together, written with '/': with the tool's separators.
+inline std::string P(std::string strPath) {
+    std::replace(strPath.begin(), strPath.end(), '/', kToolSeparator);
+    return strPath;
+}
 
 // Runs the tool in strFolder with args; standard input is empty. The stream that
 // eTerminal names is a pseudo-terminal natively (its "\n" arrive as "\r\n") and a

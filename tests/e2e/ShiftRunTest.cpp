@@ -2,6 +2,7 @@
 // expands every file beside itself, shows no window and tells by its exit code
 // whether every file was expanded.
 #include "tests/e2e/E2eSupport.h"
+#include "tests/szdd/CabWriter.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 #include <gtest/gtest.h>
@@ -141,6 +142,42 @@ TEST_P(ShiftRun, ARecordedExtensionThatNamesAPathIsRefusedAndNothingLeavesTheFol
     EXPECT_EQ(ReadBytes(in + "\\...X_"), data);
     EXPECT_EQ(Sorted(e2e::ListFolder(in)), Sorted({"...X_", "..X_"}));
     EXPECT_EQ(e2e::ListFolder(m_folder.Path()), std::vector<std::string>{"in"});
+}
+
+TEST_P(ShiftRun, ACabinetOfOneFileExpandsUnderItsRecordedExtension)
+{
+    const Bytes data = MakeData(10, 100000);
+    ASSERT_TRUE(SzddWriteFile(m_folder / "SETUPAPI.DL_",
+                              CabCompress(std::string(data.begin(), data.end()), "setupapi.dll", CabLzx(21))));
+
+    RunWithKeys({VK_SHIFT}, m_folder / "SETUPAPI.DL_");
+
+    EXPECT_FALSE(m_bSawWindow);
+    EXPECT_EQ(m_process.ExitCode(), 0u);
+    EXPECT_EQ(ReadBytes(m_folder / "SETUPAPI.dll"), data);
+}
+
+TEST_P(ShiftRun, AnArchiveIsRefusedWithAWarningAndNothingIsWritten)
+{
+    ASSERT_TRUE(SzddWriteFile(m_folder / "DRIVERS.CAB", CabArchive({{"a.sys", "a"}, {"b.sys", "b"}, {"c.sys", "c"}},
+                                                                   kCabMszip)));
+    std::string text;
+    {
+        e2e::HeldKeys held({VK_SHIFT});
+        ASSERT_TRUE(held.IsOk()) << "the keys are not seen as held";
+        ASSERT_TRUE(m_process.Start(e2e::ProgramPath(), m_folder / "DRIVERS.CAB"));
+        HWND hWndBox = nullptr;
+        ASSERT_TRUE(e2e::WaitUntil(
+            [&] { return (hWndBox = e2e::FindWindowOfProcess(m_process.Id(), "ファイル展開エラー")) != nullptr; }));
+        char szText[512] = {};
+        GetWindowTextA(GetDlgItem(hWndBox, 0xFFFF), szText, sizeof szText);
+        text = szText;
+        PostMessageA(hWndBox, WM_COMMAND, IDOK, 0);
+    }
+    ASSERT_TRUE(m_process.Wait());
+    EXPECT_EQ(text, "DRIVERS.CAB は 3 個のファイルを収めたキャビネットです。\nコマンドライン ツールで展開してください。");
+    EXPECT_EQ(m_process.ExitCode(), 1u);
+    EXPECT_EQ(e2e::ListFolder(m_folder.Path()), std::vector<std::string>{"DRIVERS.CAB"});
 }
 
 TEST_P(ShiftRun, ExitCodeIsZeroWhenEveryFileExpanded)

@@ -12,11 +12,17 @@
 namespace lz_test {
 
 // Hands out the data in pieces of varying small sizes, so that every refill
-// boundary of the decoder is met.
+// boundary of the decoder is met; seeks unless told not to, as a pipe would.
 class MemorySource : public lz::ByteSource {
 public:
-    explicit MemorySource(const std::string& s, size_t nMaxPiece = 0, int64_t nFailAt = -1)
-        : m_s(s), m_nMaxPiece(nMaxPiece), m_nFailAt(nFailAt) {}
+    explicit MemorySource(const std::string& s, size_t nMaxPiece = 0, int64_t nFailAt = -1, bool bSeeks = true)
+        : m_s(s), m_nMaxPiece(nMaxPiece), m_nFailAt(nFailAt), m_bSeeks(bSeeks) {}
+    bool Seek(uint64_t nOffset) override {
+        if (!m_bSeeks) return false;
+        m_nPos = static_cast<size_t>(std::min<uint64_t>(nOffset, m_s.size()));
+        return true;
+    }
+    int64_t Size() override { return m_bSeeks ? static_cast<int64_t>(m_s.size()) : -1; }
     int64_t Read(uint8_t* p, size_t n) override {
         if (m_nFailAt >= 0 && static_cast<int64_t>(m_nPos) >= m_nFailAt) return -1;
         if (m_nMaxPiece) n = std::min(n, 1 + (m_nCalls++ * 7) % m_nMaxPiece);
@@ -32,6 +38,7 @@ private:
     size_t m_nMaxPiece;
     size_t m_nCalls = 0;
     int64_t m_nFailAt;
+    bool m_bSeeks;
 };
 
 class StringSink : public lz::ByteSink {

@@ -65,6 +65,39 @@ TEST(Dbcs, SearchesStepOverSecondBytes) {
     EXPECT_TRUE(mbcs::EqualNoCase("\x83\x41Z", "\x83\x41z"));
 }
 
+TEST(Dbcs, NamesFromUtf8AreSpelledExactlyOrNotAtAll) {
+    const struct {
+        const char* pszUtf8;
+        const char* pszName;  // null: refused
+    } aCases[] = {
+        {"plain.txt", "plain.txt"},
+        {"", ""},
+#ifdef _WIN32
+        // The system's code page is 932 here; U+00E9 has only a near spelling there.
+        {"\xE6\x96\x87\xE3\x82\xBD.txt", "\x95\xB6\x83\x5C.txt"},
+        {"caf\xC3\xA9", nullptr},
+        {"\xF0\x9F\x98\x80", nullptr},
+#else
+        {"caf\xC3\xA9", "caf\xC3\xA9"},
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},
+#endif
+        {"\xE6\x96", nullptr},              // cut
+        {"\xC0\xAE", nullptr},              // an overlong '.'
+        {"\xED\xA0\x80", nullptr},          // a surrogate
+        {"\xF4\x90\x80\x80", nullptr},      // above U+10FFFF
+        {"\x80x", nullptr},                  // a second byte alone
+        {"caf\xE9", nullptr},                // ISO-8859-1
+    };
+    for (const auto& c : aCases) {
+        std::string strName = "<unchanged>";
+        EXPECT_EQ(platform::NameFromUtf8(c.pszUtf8, &strName), c.pszName != nullptr) << c.pszUtf8;
+        if (c.pszName) EXPECT_EQ(strName, c.pszName) << c.pszUtf8;
+    }
+    std::u16string units;
+    ASSERT_TRUE(platform::DecodeUtf8("a\xF0\x9F\x98\x80", &units));
+    EXPECT_EQ(units, std::u16string(u"a\U0001F600"));
+}
+
 TEST(File, CreateNewReplaceAndSameFile) {
     TestFolder dir;
     std::string a = dir / "a.bin", b = dir / "b.bin";

@@ -91,10 +91,10 @@ class WindowsRelease(unittest.TestCase):
 
     def test_readmes_are_in_their_code_pages_with_crlf_lines_under_80_columns(self):
         for name, code_page, words in (
-                ("README.TXT", "cp932", ("SZDD", "KWAJ", "Shift", "Ctrl", "ライセンス", "Windows 95", "README_E.TXT",
-                                              "ZVEXPAND /?")),
-                ("README_E.TXT", "cp1252", ("SZDD", "KWAJ", "SHIFT", "CTRL", "License", "Windows 95", "README.TXT",
-                                                "ZVEXPAND /?"))):
+                ("README.TXT", "cp932", ("SZDD", "KWAJ", "キャビネット", "Shift", "Ctrl", "ライセンス", "Windows 95",
+                                          "README_E.TXT", "ZVEXPAND /?")),
+                ("README_E.TXT", "cp1252", ("SZDD", "KWAJ", "cabinet", "SHIFT", "CTRL", "License", "Windows 95",
+                                            "README.TXT", "ZVEXPAND /?"))):
             with self.subTest(name):
                 raw = self.zip.read(name)
                 text = raw.decode(code_page)
@@ -105,6 +105,18 @@ class WindowsRelease(unittest.TestCase):
                     self.assertLess(len(line), 80, f"line {number}")
                 for word in words + (VERSION,):
                     self.assertIn(word, text)
+
+    def test_readmes_carry_the_licence_and_the_source_of_the_library_linked_in(self):
+        for name, code_page, source in (("README.TXT", "cp932", r"Debian の libmspack\s+\d[\w.~+-]* のソース パッケージ"),
+                                        ("README_E.TXT", "cp1252", r"Debian's source package libmspack\s+\d[\w.~+-]*,")):
+            with self.subTest(name):
+                text = self.zip.read(name).decode(code_page)
+                self.assertIsNotNone(re.search(source, text), "the library's source package and its version")
+                self.assertIn("https://deb.debian.org/debian/pool/main/libm/libmspack/", text)
+                self.assertNotIn("@MSPACK_VERSION@", text)
+                # The licence's whole text, to its last section.
+                self.assertIn("GNU LESSER GENERAL PUBLIC LICENSE", text)
+                self.assertIn("END OF TERMS AND CONDITIONS", text)
 
     def test_program_is_a_pe32_windows_program_with_its_version(self):
         pe = PeFile(self.zip.read("ZORVANE.EXE"))
@@ -154,6 +166,7 @@ class DebianPackage(unittest.TestCase):
         self.assertEqual(fields["Architecture"], "amd64")
         self.assertIn("libc6", fields["Depends"])
         self.assertIn("zlib1g", fields["Depends"])
+        self.assertIn("libmspack0", fields["Depends"])
 
     def test_installs_the_tool_its_manual_page_and_documents_only(self):
         files = {line.split()[-1] for line in self.dpkg_deb("--contents").splitlines()

@@ -1,4 +1,3 @@
-// The entry first: the LZ service's header must come before the system's.
 #include "core/CompressedFile.h"
 #include "ui/main/FileDataSource.h"
 #include "framework/WaitCursor.h"

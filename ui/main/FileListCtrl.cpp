@@ -1,4 +1,3 @@
-// The main window first: the LZ service's header must come before the system's.
 #include "ui/main/MainDlg.h"
 #include "ui/main/FileListCtrl.h"
 #include "framework/Resource.h"
@@ -109,6 +108,7 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
     // A receiver that kept the data object gets no more copies: none would be cleaned up.
     dataSource.Empty();
     bool bSomeUndelivered = false;
+    std::vector<std::pair<std::string, size_t>> arrArchives;
     if (dwEffect != DROPEFFECT_NONE) {
         // The receiver has the files it was given; their rows go as after an expansion.
         // The others stay selected for another try.
@@ -123,7 +123,10 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
                 pMainDlg->RemoveRow(nRow);
                 nSearchAfter = nRow - 1;
             } else {
-                bSomeUndelivered = true;
+                if (pFile && pFile->CabinetMembers() > 1)
+                    arrArchives.emplace_back(pFile->m_szPath, pFile->CabinetMembers());
+                else
+                    bSomeUndelivered = true;
                 nSearchAfter = nRow;
             }
         }
@@ -133,6 +136,8 @@ void CFileListCtrl::OnBeginDrag(const NMHDR*, LRESULT* pResult)
         dataSource.DeleteExpandedFiles();
     }
     DragAcceptFiles(pMainDlg->m_hWnd, TRUE);
+    for (const auto& archive : arrArchives)
+        pMainDlg->ShowArchiveRefused(archive.first, archive.second);
     if (bSomeUndelivered)
         pMainDlg->ShowExpandFailed();
 }

@@ -1,4 +1,5 @@
 #include "ui/main/MainDlg.h"
+#include "core/MbcsText.h"
 #include "framework/ResourceString.h"
 #include "framework/WaitCursor.h"
 #include "framework/Warning.h"
@@ -306,6 +307,7 @@ void CMainDlg::OnExpand()
     const std::string prefix = DestinationPrefix();
     bool bStoppedAtUnknownExt = false;
     bool bSomeFailed = false;
+    std::vector<std::pair<std::string, size_t>> arrArchives;
     CWaitCursor wait;
     CListRedrawPause pause(hWndList);
     int nSearchAfter = -1;
@@ -314,6 +316,12 @@ void CMainDlg::OnExpand()
         if (nRow < 0 || nRow >= static_cast<int>(m_apFiles.size()))
             break;
         CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
+        // An archive has no extension to ask for: it stays listed, for the command-line tool.
+        if (file.CabinetMembers() > 1) {
+            arrArchives.emplace_back(file.m_szPath, file.CabinetMembers());
+            nSearchAfter = nRow;
+            continue;
+        }
         if (!file.m_szExt[0]) {
             bStoppedAtUnknownExt = true;
             break;
@@ -330,6 +338,8 @@ void CMainDlg::OnExpand()
 
     pause.Resume();
     UpdateStatusBar();
+    for (const auto& archive : arrArchives)
+        ShowArchiveRefused(archive.first, archive.second);
     if (bStoppedAtUnknownExt)
         ShowMainWarning(IDS_NO_EXTENSION, IDS_EXPAND_ERROR, m_hWnd);
     if (bSomeFailed)
@@ -339,6 +349,15 @@ void CMainDlg::OnExpand()
 void CMainDlg::ShowExpandFailed()
 {
     ShowMainWarning(IDS_EXPAND_FAILED, IDS_EXPAND_ERROR, m_hWnd);
+}
+
+void CMainDlg::ShowArchiveRefused(const std::string& strPath, size_t nMembers)
+{
+    // The name only: the folder is in the list, and a batch run names the file itself.
+    const char* pszSeparator = mbcs::FindLastSeparator(strPath.c_str());
+    const std::string strText = FormatText(LoadResString(IDS_ARCHIVE_REFUSED),
+                                           {pszSeparator ? pszSeparator + 1 : strPath, std::to_string(nMembers)});
+    ShowWarningText(strText, LoadResString(IDS_EXPAND_ERROR).c_str(), m_hWnd);
 }
 
 std::string CMainDlg::DestinationPrefix() const
@@ -361,7 +380,10 @@ void CMainDlg::OnItemActivate()
     GetTempPathA(MAX_PATH, szTempPath);
     CCompressedFile& file = *m_apFiles[static_cast<size_t>(nRow)];
     if (!file.Expand(szTempPath)) {
-        ShowExpandFailed();
+        if (file.LastFailure() == CCompressedFile::kFailArchive)
+            ShowArchiveRefused(file.m_szPath, file.CabinetMembers());
+        else
+            ShowExpandFailed();
         return;
     }
 

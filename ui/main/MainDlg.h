@@ -27,6 +27,8 @@ public:
     void UpdateStatusBar();
     // Tells the user that some files were not expanded and stay in the list (warning 1005).
     void ShowExpandFailed();
+    // Tells the user that a cabinet of several files is left to the command-line tool.
+    void ShowArchiveRefused(const std::string& strPath, size_t nMembers);
     void EditExtension(int nRow);
 
     // The destination folder; empty: beside each compressed file.

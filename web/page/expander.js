@@ -12,7 +12,7 @@ const ZvExpander = (() => {
     '-8': 'method',       // a compression method that cannot be expanded
     '-9': 'corrupt',      // the data is malformed
   };
-  const formats = ['plain', 'szdd', 'short', 'kwaj'];
+  const formats = ['plain', 'szdd', 'short', 'kwaj', 'cabinet'];
   const rules = ['none', 'recorded', 'table', 'header'];
   const nameFaults = ['', 'nodot', 'noextension', 'unsafe', 'toolong', 'same'];
   // What the probe is given of a file's start: room for the longest KWAJ header.

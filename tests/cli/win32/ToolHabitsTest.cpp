@@ -5,6 +5,7 @@
 #include "tests/cli/ToolHarness.h"
 #include "tests/e2e/E2eSupport.h"
 #include "tests/platform/TestFolder.h"
+#include "tests/szdd/CabWriter.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
@@ -104,12 +105,21 @@ TEST_P(ToolVersions, ExpandsListsAndWritesToStandardOutput) {
     Write("szdd.ex_", SzddCompress(strData));
     Write("kwaj.tx_", KwajCompress(strData, 3));
     Write("short.dl_", ShortSzddCompress(strData));
+    Write("acpi.sy_", CabCompress(strData, "ACPI.SYS", CabLzx(21)));
     MakeFolder("out");
     Write("out\\szdd.exe", "old, replaced");
     ToolResult r = Run({"-d", "out", "*.??_"});
     EXPECT_EQ(r.nStatus, 0) << r.strErr;
-    EXPECT_EQ(r.strOut, "kwaj.tx_ -> out\\kwaj.txt\nshort.dl_ -> out\\short.dll\nszdd.ex_ -> out\\szdd.exe\n");
-    EXPECT_TRUE(Read("out\\kwaj.txt") == strData && Read("out\\short.dll") == strData && Read("out\\szdd.exe") == strData);
+    EXPECT_EQ(r.strOut, "acpi.sy_ -> out\\acpi.sys\nkwaj.tx_ -> out\\kwaj.txt\nshort.dl_ -> out\\short.dll\n"
+                        "szdd.ex_ -> out\\szdd.exe\n");
+    EXPECT_TRUE(Read("out\\kwaj.txt") == strData && Read("out\\short.dll") == strData && Read("out\\szdd.exe") == strData &&
+                Read("out\\acpi.sys") == strData);
+
+    // An archive's members in their folders below the destination.
+    Write("disk.cab", CabArchive({{"i386\\a.txt", "a"}, {"b.txt", "b"}}, kCabMszip));
+    r = Run({"-d", "out", "disk.cab"});
+    EXPECT_EQ(r.strOut, "disk.cab -> out\\i386\\a.txt\ndisk.cab -> out\\b.txt\n") << r.strErr;
+    EXPECT_EQ(Read("out\\i386\\a.txt") + Read("out\\b.txt"), "ab");
 
     r = Run({"-l", "kwaj.tx_"});
     EXPECT_NE(r.strOut.find("  txt      complete       kwaj.tx_\n"), std::string::npos) << r.strOut;
@@ -121,7 +131,7 @@ TEST_P(ToolVersions, ExpandsListsAndWritesToStandardOutput) {
     r = Run({"cut.ex_"});
     EXPECT_EQ(r.nStatus, 1);
     EXPECT_EQ(r.strErr, "ZVEXPAND: cut.ex_: truncated: the data ends before its expanded length\n");
-    EXPECT_EQ(dir.List(), "cut.ex_|kwaj.tx_|out|short.dl_|szdd.ex_");
+    EXPECT_EQ(dir.List(), "acpi.sy_|cut.ex_|disk.cab|kwaj.tx_|out|short.dl_|szdd.ex_");
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, ToolVersions, testing::ValuesIn(e2e::kReportedVersions), e2e::ReportedVersionName);

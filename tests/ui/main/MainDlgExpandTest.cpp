@@ -1,4 +1,5 @@
 // The main window's expand command and the opening of a row through the temporary folder.
+#include "tests/szdd/CabWriter.h"
 #include "tests/szdd/SzddWriter.h"
 #include "tests/support/MainDlgHarness.h"
 #include <shellapi.h>
@@ -144,6 +145,35 @@ TEST_F(MainDlgExpandTest, FailureWarningFollowsTheMissingExtensionWarning)
     EXPECT_TRUE(dlg.m_boxes[0].HasText(kNoExtensionText));
     EXPECT_TRUE(dlg.m_boxes[1].HasText(kFailedText));
     EXPECT_EQ(dlg.m_boxes[1].caption, kExpandCaption);
+}
+
+TEST_F(MainDlgExpandTest, ACabinetOfOneFileExpandsAndAnArchiveStaysWithAWarningOfItsOwn)
+{
+    // ソ of the archive's name ends in the byte 0x5C, which must not cut the name.
+    const std::string one = m_src.Path("ACPI.SY_"), archive = m_src.Path("\x83\x5C\x83\x74\x83\x67.CAB");
+    ASSERT_TRUE(SzddWriteFile(one, CabCompress(Content(0), "acpi.sys", CabLzx(21))));
+    ASSERT_TRUE(SzddWriteFile(archive, CabArchive({{"a.txt", "a"}, {"i386\\b.txt", "bc"}}, kCabMszip)));
+    CDrivenMainDlg dlg;
+    dlg.m_arrStartFiles = {one, archive};
+    dlg.Run([&](CDrivenMainDlg& d) {
+        EXPECT_EQ(d.Column(1), (std::vector<std::string>{"sys", "特定不可"}));
+        EXPECT_EQ(d.Column(3), (std::vector<std::string>{std::to_string(Content(0).size()) + " Byte", "3 Byte"}));
+        d.Select({0, 1});
+        d.Click(IDC_EXPAND);
+        EXPECT_EQ(d.Column(0), (std::vector<std::string>{archive}));
+        // Opening it says the same, and opens nothing.
+        d.Select({0});
+        d.Activate();
+    });
+    const char kArchiveText[] = "ソフト.CAB は 2 個のファイルを収めたキャビネットです。\nコマンドライン ツールで展開してください。";
+    ASSERT_EQ(dlg.m_boxes.size(), 2u);
+    for (const SeenBox& box : dlg.m_boxes) {
+        EXPECT_EQ(box.caption, kExpandCaption);
+        EXPECT_TRUE(box.HasText(kArchiveText));
+    }
+    EXPECT_TRUE(dlg.m_opened.empty());
+    EXPECT_EQ(ReadAll(m_src.Path("ACPI.sys")), Content(0));
+    EXPECT_FALSE(FileExists(m_src.Path("a.txt")));
 }
 
 TEST_F(MainDlgExpandTest, ExpandWithoutSelectionWarns)

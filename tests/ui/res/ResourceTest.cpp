@@ -349,6 +349,7 @@ TEST(Resources, StringTableHoldsEveryTextInTheAnsiCodePage)
         {IDS_NO_FILE_TO_REMOVE, "消去するファイルが選択されていません。\nファイルを選択してからやり直してください。"},
         {IDS_EXPAND_FAILED, "展開できなかったファイルがあります。\nそれらのファイルはリストに残っています。"},
         {IDS_OPEN_FAILED, "ファイルを開けませんでした。\nこのファイルを開くプログラムを確認してください。"},
+        {IDS_ARCHIVE_REFUSED, "%1 は %2 個のファイルを収めたキャビネットです。\nコマンドライン ツールで展開してください。"},
         {IDS_HELP_FILE_MENU, "ファイルをオープンしたり、アプリケーションを終了するコマンドです。"},
         {IDS_HELP_EDIT_MENU, "ファイルの編集に関するコマンドです。"},
         {IDS_HELP_HELP_MENU, "アプリケーションのヘルプに関するコマンドです。"},
@@ -372,7 +373,7 @@ TEST(Resources, StringTableHoldsEveryTextInTheAnsiCodePage)
     // The menu help looks up ids that have no text and must get nothing: a
     // popup past the last one, the dialog's control ids used as strings.
     EXPECT_EQ(LoadText(IDS_POPUP_HELP_BASE + 3), "");
-    EXPECT_EQ(LoadText(IDS_OPEN_FAILED + 1), "");
+    EXPECT_EQ(LoadText(IDS_ARCHIVE_REFUSED + 1), "");
     EXPECT_EQ(LoadText(IDC_FILELIST), "");
 }
 
