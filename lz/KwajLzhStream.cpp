@@ -13,10 +13,21 @@ constexpr unsigned kMaxCodeLength = 16;
 constexpr unsigned kFastBits = 10;
 constexpr size_t kWindow = OutputWindow::kHistory;
 
+uint64_t ReadBe64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
+    return v;
+}
+
 // Bits most significant first, kept left-aligned in 64 bits.
 class BitReader {
 public:
     explicit BitReader(Input& in) : m_in(in) {}
+
+    // For a loop that keeps the bits in locals: the input, and the bits to take and give back.
+    Input& In() const { return m_in; }
+    uint64_t& Bits() { return m_nBuf; }
+    unsigned& BitCount() { return m_nCount; }
 
     // At least 57 bits afterwards, unless the input ends first.
     void Refill() {
@@ -25,10 +36,8 @@ public:
         const uint8_t* p = m_in.Data();
         size_t n = m_in.Available();
         if (n >= 8) {
-            uint64_t v = 0;
-            for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
             // The bits of a byte only partly taken are taken again, identically, next time.
-            m_nBuf |= v >> m_nCount;
+            m_nBuf |= ReadBe64(p) >> m_nCount;
             size_t nBytes = (64 - m_nCount) >> 3;
             m_nCount += static_cast<unsigned>(nBytes * 8);
             m_in.Skip(nBytes);
@@ -105,7 +114,12 @@ public:
     // The entry (symbol << 5 | length) of the code at the top of the bits, or kInvalid.
     uint16_t Decode(uint64_t nBits) const {
         uint16_t nEntry = m_aFast[nBits >> (64 - kFastBits)];
-        if (nEntry != kInvalid) return nEntry;
+        return nEntry != kInvalid ? nEntry : DecodeLong(nBits);
+    }
+
+private:
+    // Out of line, so that the short codes' path is small enough to be inlined everywhere.
+    __attribute__((noinline)) uint16_t DecodeLong(uint64_t nBits) const {
         for (unsigned len = kFastBits + 1; len <= kMaxCodeLength; ++len) {
             uint32_t code = static_cast<uint32_t>(nBits >> (64 - len));
             if (code - m_aFirst[len] < m_aCount[len])
@@ -114,7 +128,6 @@ public:
         return kInvalid;
     }
 
-private:
     uint16_t m_aFast[1u << kFastBits];
     uint32_t m_aFirst[kMaxCodeLength + 1] = {};
     uint32_t m_aCount[kMaxCodeLength + 1] = {};
@@ -191,6 +204,7 @@ private:
         return kGot;
     }
     int32_t ReadTables();
+    bool FastSteps(uint8_t*& op, const HuffmanCode*& pLengthCode);
 
     BitReader m_bits;
     OutputWindow& m_out;
@@ -212,6 +226,74 @@ int32_t Decoder::ReadTables() {
     return 0;
 }
 
+// The most a step (a match, or a run of up to 32 literals) reads: its codes, the
+// bytes already in the bit buffer and a refill's eight; and the most it writes.
+constexpr size_t kStepReach = (kMaxCodeLength * (2 + 32)) / 8 + 8 + 8;
+constexpr size_t kStepOutput = 32;
+
+// Whole steps with the bits in locals and no check of the input's or the output's end,
+// while the input holds a longest step, the output buffer has room for one and the
+// expanded length cannot end inside it. False at a pattern that is no code.
+// Out of line: an engine that compiles in tiers (WebAssembly in browsers) swaps in its
+// optimised code only between calls, so the first file waits for a return.
+__attribute__((noinline)) bool Decoder::FastSteps(uint8_t*& op, const HuffmanCode*& pLengthCode) {
+    Input& in = m_bits.In();
+    const uint8_t* ip = in.Data();
+    const size_t nAvail = in.Available();
+    uint64_t nLeftHere = m_out.LeftAt(op);
+    if (nAvail < kStepReach || nLeftHere < kStepOutput) return true;
+    const uint8_t* const pSafeEnd = ip + nAvail - (kStepReach - 1);
+    uint8_t* pStop = m_out.FlushMark();
+    if (nLeftHere < static_cast<uint64_t>(pStop - op)) pStop = op + (nLeftHere - kStepOutput) + 1;
+    uint64_t nBuf = m_bits.Bits();
+    unsigned nCount = m_bits.BitCount();
+    bool bOk = true;
+    // At least 57 bits afterwards, as BitReader::Refill gives them.
+    auto need = [&](unsigned n) {
+        if (nCount >= n) return;
+        nBuf |= ReadBe64(ip) >> nCount;
+        const unsigned nBytes = (64 - nCount) >> 3;
+        ip += nBytes;
+        nCount += nBytes * 8;
+    };
+    auto symbol = [&](const HuffmanCode& c) {
+        need(kMaxCodeLength);
+        const uint16_t nEntry = c.Decode(nBuf);
+        const unsigned nLen = nEntry & 31u;
+        nBuf <<= nLen;
+        nCount -= nLen;
+        if (nEntry == HuffmanCode::kInvalid) bOk = false;
+        return nEntry >> 5;
+    };
+    while (bOk && ip < pSafeEnd && op < pStop) {
+        const unsigned c = symbol(*pLengthCode);
+        if (!bOk) break;
+        if (c > 0) {
+            const unsigned x = symbol(m_aCodes[kOffset]);
+            if (!bOk) break;
+            need(6);
+            const unsigned y = static_cast<unsigned>(nBuf >> 58);
+            nBuf <<= 6;
+            nCount -= 6;
+            size_t nDist = ((x << 6 | y) + kWindow - 1) % kWindow + 1;  // 0 is 4096 back
+            OutputWindow::CopyMatch(op, nDist, c + 2);
+            op += c + 2;
+            pLengthCode = &m_aCodes[kMatchLen];
+            continue;
+        }
+        const unsigned x = symbol(m_aCodes[kLitLen]);
+        for (unsigned i = 0; bOk && i <= x; ++i) {
+            const unsigned nByte = symbol(m_aCodes[kLiteral]);
+            if (bOk) *op++ = static_cast<uint8_t>(nByte);
+        }
+        if (x != 31) pLengthCode = &m_aCodes[kMatchLen2];
+    }
+    m_bits.Bits() = nBuf;
+    m_bits.BitCount() = nCount;
+    in.Skip(static_cast<size_t>(ip - in.Data()));
+    return bOk;
+}
+
 int64_t Decoder::Run() {
     const int32_t nTables = ReadTables();
     if (nTables != 0) return nTables;
@@ -221,6 +303,12 @@ int64_t Decoder::Run() {
     unsigned c, x, y;
     while (!m_out.Done(op)) {
         if (op >= m_out.FlushMark() && !m_out.Flush(op)) return LZ_ERROR_WRITE;
+        m_bits.In().Fill(kStepReach);
+        if (!FastSteps(op, pLengthCode)) {
+            step = kBad;
+            break;
+        }
+        if (op >= m_out.FlushMark() || m_out.Done(op)) continue;
         if ((step = Symbol(*pLengthCode, &c)) != kGot) break;
         if (c > 0) {
             if ((step = Symbol(m_aCodes[kOffset], &x)) != kGot) break;

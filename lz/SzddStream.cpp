@@ -13,6 +13,8 @@ namespace {
 constexpr size_t kWindow = OutputWindow::kHistory;
 // The longest group: a control byte and eight matches.
 constexpr size_t kMaxGroup = 1 + 8 * 2;
+// What the fast loop may read of a group: its last literals are read as eight bytes.
+constexpr size_t kGroupReach = 1 + 7 * 2 + 8;
 
 // The decoder proper: the ring offset in the stream only tells how far back
 // from the write position a match starts.
@@ -45,7 +47,7 @@ int64_t Decoder::Run() {
     bool bCutOff = false;
     while (!m_out.Done(op)) {
         if (op >= m_out.FlushMark() && !Flush(op)) return LZ_ERROR_WRITE;
-        m_in.Fill(kMaxGroup);
+        m_in.Fill(kGroupReach);
         FastGroups(op);
         if (op >= m_out.FlushMark() || m_out.Done(op)) continue;
         m_in.Fill(kMaxGroup);
@@ -61,10 +63,12 @@ int64_t Decoder::Run() {
 
 // Whole groups without checks, while the input holds a longest group, the
 // output buffer has room for one, and the expanded length cannot end inside it.
-void Decoder::FastGroups(uint8_t*& op) {
+// Out of line: an engine that compiles in tiers (WebAssembly in browsers) swaps in
+// its optimised code only between calls, so the first file waits for a return.
+__attribute__((noinline)) void Decoder::FastGroups(uint8_t*& op) {
     const uint8_t* ip = m_in.Data();
     const size_t nAvail = m_in.Available();
-    const uint8_t* const pSafeEnd = nAvail < kMaxGroup ? ip : ip + nAvail - (kMaxGroup - 1);
+    const uint8_t* const pSafeEnd = nAvail < kGroupReach ? ip : ip + nAvail - (kGroupReach - 1);
     uint8_t* const pFlushMark = m_out.FlushMark();
     uint64_t nLeftHere = m_out.LeftAt(op);  // > 0 on entry
     uint8_t* pStop = pFlushMark;
@@ -76,17 +80,19 @@ void Decoder::FastGroups(uint8_t*& op) {
     uint8_t* const pStart = m_out.Start();
     while (ip < pSafeEnd && op < pStop) {
         unsigned ctrl = *ip++;
-        if (ctrl == 0xFF) {
+        unsigned nLeft = 8;
+        for (;;) {
+            // The literals before the next match at once: the low set bits of ctrl (its
+            // used bits are shifted out and its top is zeros, so a run ends with the
+            // group), copied as eight bytes whatever their number (the input holds
+            // kGroupReach, the output has its slack). One branch per run, not one per
+            // literal: as fast natively, far faster compiled for the browser.
+            const unsigned nLiterals = static_cast<unsigned>(__builtin_ctz(~ctrl));
             std::memcpy(op, ip, 8);
-            op += 8;
-            ip += 8;
-            continue;
-        }
-        for (int bit = 0; bit < 8; ++bit, ctrl >>= 1) {
-            if (ctrl & 1) {
-                *op++ = *ip++;
-                continue;
-            }
+            op += nLiterals;
+            ip += nLiterals;
+            nLeft -= nLiterals;
+            if (nLeft == 0) break;
             uint32_t nOffset = ip[0] | ((ip[1] & 0xF0u) << 4);
             size_t nLen = (ip[1] & 0x0Fu) + 3;
             ip += 2;
@@ -94,6 +100,8 @@ void Decoder::FastGroups(uint8_t*& op) {
             size_t nDist = ((nRing - nOffset - 1) & (kWindow - 1)) + 1;  // 1..4096
             OutputWindow::CopyMatch(op, nDist, nLen);
             op += nLen;
+            if (--nLeft == 0) break;
+            ctrl >>= nLiterals + 1;
         }
     }
     m_in.Skip(static_cast<size_t>(ip - m_in.Data()));

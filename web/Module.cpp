@@ -3,6 +3,7 @@
 #include "core/HeaderName.h"
 #include "core/MbcsText.h"
 #include "lz/ByteStream.h"
+#include "lz/Cabinet.h"
 #include "lz/ExpandStream.h"
 #include "lz/Formats.h"
 #include "lz/KwajHeader.h"
@@ -26,7 +27,7 @@ struct Probe {
     int32_t nFault = 0;
     double fLength = -1;
     ZvRecorded eRecorded = kZvNoneRecorded;
-    char szRecorded[sizeof lz::KwajHeader().szExt] = {};
+    char szRecorded[kMaxName + 1] = {};
     char cLost = '\0';
 };
 
@@ -39,6 +40,28 @@ char g_szText[kMaxName + 1];
 class PageSource : public lz::ByteSource {
 public:
     int64_t Read(uint8_t* p, size_t n) override { return zv_source_read(p, static_cast<uint32_t>(n)); }
+    bool Seek(uint64_t nOffset) override { return zv_source_seek(static_cast<double>(nOffset)) != 0; }
+};
+
+// The start of a file that the probe is given, read as the file.
+class HeadSource : public lz::ByteSource {
+public:
+    HeadSource(const uint8_t* p, uint32_t n) : m_p(p), m_n(n) {}
+    int64_t Read(uint8_t* p, size_t n) override {
+        const size_t nGot = n < m_n - m_nPos ? n : m_n - m_nPos;
+        std::memcpy(p, m_p + m_nPos, nGot);
+        m_nPos += static_cast<uint32_t>(nGot);
+        return static_cast<int64_t>(nGot);
+    }
+    bool Seek(uint64_t nOffset) override {
+        m_nPos = nOffset < m_n ? static_cast<uint32_t>(nOffset) : m_n;
+        return true;
+    }
+
+private:
+    const uint8_t* m_p;
+    uint32_t m_n;
+    uint32_t m_nPos = 0;
 };
 
 class PageSink : public lz::ByteSink {
@@ -57,6 +80,18 @@ void LowerCodePage932(char* psz) {
     }
 }
 
+// Takes the extension that a recorded name or extension gives, if it may stand in a file
+// name: lowered, as the window takes it.
+void TakeRecorded(const char* pszExt) {
+    if (!IsSafeHeaderName(pszExt) || std::strlen(pszExt) > kMaxName) {
+        g_probe.eRecorded = kZvRecordedRefused;
+        return;
+    }
+    g_probe.eRecorded = kZvRecordedTaken;
+    std::strcpy(g_probe.szRecorded, pszExt);
+    LowerCodePage932(g_probe.szRecorded);
+}
+
 void ProbeKwaj(const uint8_t* p, uint32_t nBytes, double fFileSize) {
     lz::KwajHeader header;
     const lz::KwajHeaderFault eFault = lz::ParseKwajHeader(p, nBytes, &header);
@@ -71,14 +106,47 @@ void ProbeKwaj(const uint8_t* p, uint32_t nBytes, double fFileSize) {
         g_probe.fLength = header.nLength;
     else if (bStored)
         g_probe.fLength = fFileSize - header.nDataOffset;
-    if (header.szExt[0] == '\0') return;
-    if (!IsSafeHeaderName(header.szExt)) {
-        g_probe.eRecorded = kZvRecordedRefused;
+    if (header.szExt[0] != '\0') TakeRecorded(header.szExt);
+}
+
+// A cabinet's members from its entries, which usually lie at its start. Where they
+// lie beyond the bytes given, the expansion judges the cabinet; its name is the table's
+// or the user's.
+void ProbeCabinet(const uint8_t* p, uint32_t nBytes, double fFileSize) {
+    HeadSource source(p, nBytes);
+    lz::Cabinet cabinet;
+    const int32_t nOpen = cabinet.Open(source);
+    if (nOpen == LZ_ERROR_READ && nBytes < fFileSize) return;
+    if (nOpen < 0) {
+        g_probe.nFault = nOpen;
         return;
     }
-    g_probe.eRecorded = kZvRecordedTaken;
-    std::memcpy(g_probe.szRecorded, header.szExt, sizeof header.szExt);
-    LowerCodePage932(g_probe.szRecorded);
+    const auto& members = cabinet.Members();
+    g_probe.nMethod = members[0].nCompression & 0x0F;
+    g_probe.fLength = 0;
+    for (const lz::CabinetMember& m : members) g_probe.fLength += m.nSize;
+    if (cabinet.Spanned())
+        g_probe.nFault = LZ_ERROR_SPANNED;
+    else if (members.size() != 1)
+        g_probe.nFault = LZ_ERROR_ARCHIVE;
+    else if (g_probe.nMethod > lz::kCabinetLzx)
+        g_probe.nFault = LZ_ERROR_UNKNOWNALG;
+    if (g_probe.nFault != 0) return;
+    // The text after the name's last '.', unless that '.' is a folder's. Other than
+    // ASCII, a name's text is code page 932, as the window reads it, or UTF-8, which
+    // the window cannot put into a name and so refuses: the page refuses it alike.
+    const std::string& strName = members[0].strName;
+    const size_t nDot = strName.rfind('.');
+    if (nDot == std::string::npos || strName.find_first_of("\\/", nDot) != std::string::npos) return;
+    const char* pszExt = strName.c_str() + nDot + 1;
+    if (*pszExt == '\0') return;
+    for (const char* q = pszExt; members[0].bUtf8Name && *q; ++q) {
+        if (static_cast<unsigned char>(*q) >= 0x80) {
+            g_probe.eRecorded = kZvRecordedRefused;
+            return;
+        }
+    }
+    TakeRecorded(pszExt);
 }
 
 // Puts into g_szText the compressed extension with its '_' replaced by the character the
@@ -143,7 +211,7 @@ ZV_EXPORT(zv_probe) ZvFormat zv_probe(const uint8_t* p, uint32_t nBytes, double 
         break;
     case lz::Format::kCabinet:
         g_probe.eFormat = kZvCabinet;
-        g_probe.nFault = LZ_ERROR_UNKNOWNALG;
+        ProbeCabinet(p, nBytes, fFileSize);
         break;
     }
     return g_probe.eFormat;

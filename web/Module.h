@@ -2,9 +2,10 @@
 // and its expansion, as plain C calls over the module's memory. Texts are UTF-8 but
 // for a recorded extension, which is the header's own bytes (code page 932).
 //
-// The module imports two calls of the page's, and nothing else: it reads the source
-// and writes the expanded bytes through them piece by piece, so its memory stays fixed
-// whatever a header claims.
+// The module imports three calls of the page's, and nothing else: it reads the source
+// (moving in it for a cabinet, whose entries point back and forth) and writes the
+// expanded bytes through them piece by piece, so its memory stays fixed whatever a
+// header claims.
 #pragma once
 #include <cstdint>
 
@@ -13,6 +14,8 @@ extern "C" {
 // Imported from the page (module "zorvane").
 // Fills up to nBytes at p with the next bytes of the source: the count, 0 at its end, -1 when it cannot be read.
 __attribute__((import_module("zorvane"), import_name("read"))) int32_t zv_source_read(uint8_t* p, uint32_t nBytes);
+// Moves the source to fOffset bytes from its start: 1, or 0 where it cannot.
+__attribute__((import_module("zorvane"), import_name("seek"))) int32_t zv_source_seek(double fOffset);
 // Takes nBytes of expanded data at p: 1, or 0 to stop the expansion (LZ_ERROR_WRITE).
 __attribute__((import_module("zorvane"), import_name("write"))) int32_t zv_sink_write(const uint8_t* p,
                                                                                       uint32_t nBytes);
@@ -23,7 +26,7 @@ enum ZvFormat : int32_t {
     kZvSzdd = 1,
     kZvShortSzdd = 2,  // the variant with the short header
     kZvKwaj = 3,
-    kZvCabinet = 4,  // not expanded here: its reader seeks, the page's reads run one way
+    kZvCabinet = 4,  // expanded when it holds one file whole
 };
 
 // What became of the extension a header records (zv_probe_recorded).
@@ -53,11 +56,14 @@ void zv_free(void* p);
 // Reads the header from the first nBytes of a file (the whole file, or at least its
 // first 160 KiB) of nFileSize bytes in all, and keeps what it found for the getters below.
 ZvFormat zv_probe(const uint8_t* p, uint32_t nBytes, double fFileSize);
-// The KWAJ method, or the SZDD mode byte; 0 for other formats.
+// The KWAJ method, the SZDD mode byte, or a cabinet's first member's method (stored 0,
+// MSZIP 1, Quantum 2, LZX 3); 0 for other formats.
 int32_t zv_probe_method();
-// 0, or the LZ error that the header alone already shows (cut short, malformed, unknown method).
+// 0, or the LZ error that the header alone already shows (cut short, malformed, unknown
+// method, a cabinet of several files or one of a set).
 int32_t zv_probe_fault();
-// The expanded length the header records (what stored KWAJ data spans), or -1.
+// The expanded length the header records (what stored KWAJ data spans, what a cabinet's
+// members hold), or -1.
 double zv_probe_length();
 ZvRecorded zv_probe_recorded();
 

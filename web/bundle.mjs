@@ -19,7 +19,7 @@ const page = (name) => read(join(args.page, name));
 const wasm = readFileSync(args.module);
 // One stray call of the C library's stdio brings WASI imports, which a browser cannot give.
 const imports = WebAssembly.Module.imports(new WebAssembly.Module(wasm)).map((i) => `${i.module}.${i.name}`);
-if (imports.sort().join() !== 'zorvane.read,zorvane.write') fail(`the module imports ${imports.join(', ')}`);
+if (imports.sort().join() !== 'zorvane.read,zorvane.seek,zorvane.write') fail(`the module imports ${imports.join(', ')}`);
 
 const zipLicence = read(join(dirname(args.zip), '..', 'LICENSE')).replace(/--/g, '- -');
 const scripts = [page('texts.js'), read(args.zip), page('expander.js'), page('page.js')];

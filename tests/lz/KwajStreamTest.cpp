@@ -150,6 +150,32 @@ TEST(KwajLzh, LiteralRunsOfEveryLengthAndMatchesAtBothEndsOfTheWindow) {
     }
 }
 
+TEST(KwajLzh, APatternThatIsNoCodeFailsAfterTheBytesBeforeIt) {
+    // Literals of nine bits, a 0 and the byte: the patterns that start with a 1 are no code.
+    std::mt19937 rng(3);
+    for (size_t nBefore : {size_t(0), size_t(33), size_t(40000), size_t(40017)}) {
+        const std::string before = RandomBytes(rng, nBefore);
+        KwajBitWriter w;
+        for (unsigned nType : {0, 0, 0, 0, 3, 0}) w.Put(nType, 4);  // the last is the padding nibble
+        for (int i = 0; i < 256; ++i) w.Put(9, 4);
+        for (size_t i = 0; i <= nBefore; ++i) {
+            if (i % 32 == 0) {
+                w.Put(0, 4);   // no match
+                w.Put(31, 5);  // 32 literals
+            }
+            w.Put(i < nBefore ? uint8_t(before[i]) : 0x1FF, 9);
+        }
+        KwajOptions o;
+        o.nFlags = 0;
+        for (size_t nPiece : {size_t(0), size_t(7)}) {
+            // Zeros after it, so that it comes where the input is far from its end, too.
+            Result r = Expand(KwajHeader(3, o) + w.Finish() + std::string(256, '\0'), nPiece);
+            EXPECT_EQ(r.nCode, LZ_ERROR_CORRUPT) << nBefore;
+            EXPECT_TRUE(r.strOut == before) << nBefore << " " << r.strOut.size();
+        }
+    }
+}
+
 TEST(KwajStream, CorruptHeadersFailBeforeAnythingIsWritten) {
     for (const KwajBadFile& c : KwajBadHeaders()) {
         for (size_t nPiece : {size_t(0), size_t(3)}) {

@@ -11,6 +11,8 @@ const ZvExpander = (() => {
     '-5': 'memory',
     '-8': 'method',       // a compression method that cannot be expanded
     '-9': 'corrupt',      // the data is malformed
+    '-10': 'archive',     // a cabinet of several files
+    '-11': 'spanned',     // a cabinet that continues in another or from one
   };
   const formats = ['plain', 'szdd', 'short', 'kwaj', 'cabinet'];
   const rules = ['none', 'recorded', 'table', 'header'];
@@ -27,10 +29,12 @@ const ZvExpander = (() => {
     // module: the compiled WebAssembly.Module.
     constructor(module) {
       this.source = null;
+      this.seeker = null;
       this.sink = null;
       const imports = {
         zorvane: {
           read: (p, n) => this.read(p, n),
+          seek: (offset) => (this.seeker && this.seeker(offset) ? 1 : 0),
           write: (p, n) => this.write(p, n),
         },
       };
@@ -102,16 +106,19 @@ const ZvExpander = (() => {
     }
 
     // Expands a source into a sink: read(max) gives the next bytes (empty at the end,
-    // null when it cannot be read); write(bytes) takes a view that is valid only during
-    // the call and returns false to stop. {length} or {error, code}.
-    expand(read, write) {
+    // null when it cannot be read); seek(offset), which only cabinets need, moves the
+    // source and returns whether it could; write(bytes) takes a view that is valid only
+    // during the call and returns false to stop. {length} or {error, code}.
+    expand(read, write, seek = null) {
       this.source = read;
+      this.seeker = seek;
       this.sink = write;
       try {
         const code = this.api.zv_expand();
         return code >= 0 ? { length: code } : { error: errors[code] || 'corrupt', code };
       } finally {
         this.source = null;
+        this.seeker = null;
         this.sink = null;
       }
     }

@@ -8,6 +8,9 @@
   const rows = [];
   const jobs = new Map();
   const nameFaults = ['nodot', 'noextension', 'unsafe', 'toolong', 'same'];
+  // Not damaged: what the page does not expand.
+  const refusals = ['archive', 'spanned'];
+  const cabinetMethods = [null, 'MSZIP', 'Quantum', 'LZX'];
   let lang = (navigator.languages && navigator.languages[0]) || navigator.language || 'en';
   lang = lang.toLowerCase().startsWith('ja') ? 'ja' : 'en';
   let nextId = 1;
@@ -39,6 +42,8 @@
 
   function formatText(row) {
     if (row.format === 'kwaj') return t('kwaj', row.method);
+    if (row.format === 'cabinet')
+      return t('cabinet', row.method ? cabinetMethods[row.method] || row.method : t('cabinetStored'));
     return t(row.format);
   }
 
@@ -156,7 +161,7 @@
       Object.assign(row, expander.probe(head, file.size));
       const ext = expander.extension(file.name);
       row.ext = ext.text;
-      row.state = row.fault ? 'damaged' : 'ready';
+      row.state = refusals.includes(row.fault) ? 'failed' : row.fault ? 'damaged' : 'ready';
       row.reason = row.fault;
     } else {
       Object.assign(row, { format: 'plain', method: 0, length: null, ext: '', state: 'damaged', reason: 'unreadable' });

@@ -19,6 +19,14 @@ function expandFile(id, file) {
   let slice = new Uint8Array(0);
   let used = 0;
   let read = 0;
+  // A cabinet's reader moves about in the file; the slice read is dropped.
+  const seek = (offset) => {
+    if (offset > file.size) return false;
+    read = offset;
+    slice = new Uint8Array(0);
+    used = 0;
+    return true;
+  };
   const source = (max) => {
     if (used === slice.length) {
       if (read >= file.size) return slice.subarray(0, 0);
@@ -56,7 +64,7 @@ function expandFile(id, file) {
     return true;
   };
 
-  const result = expander.expand(source, sink);
+  const result = expander.expand(source, sink, seek);
   if (result.error) {
     postMessage({ type: 'failed', id, error: result.error });
     return;
