@@ -102,7 +102,9 @@ std::string RewrappedFolder(const std::string& strTestCabinet, unsigned nFolder,
     std::string bytes;
     uint16_t nCompression = 0;
     if (!ReadTestCabinet(strTestCabinet, &bytes)) return std::string();
-    return CabBuild({{"member.txt", data}}, nCompression, CabFolderBlocks(bytes, nFolder, &nCompression));
+    // The blocks first: they tell the method, and arguments have no order of evaluation.
+    const std::vector<CabBlock> blocks = CabFolderBlocks(bytes, nFolder, &nCompression);
+    return CabBuild({{"member.txt", data}}, nCompression, blocks);
 }
 
 TEST(Cabinet, RealLzxAndQuantumDataExpand) {
