@@ -1,9 +1,7 @@
 // End-to-end tests of the command-line tool on cabinets made by the tests' own writer,
 // natively and on Windows alike: one file expands like any compressed file, the
 // members of an archive are extracted into the destination and never outside it.
-#include "platform/FileSystem.h"
-#include "tests/cli/ToolHarness.h"
-#include "tests/platform/TestFolder.h"
+#include "tests/cli/ToolTest.h"
 #include "tests/szdd/CabWriter.h"
 #include "tests/szdd/KwajCorruptFiles.h"
 
@@ -15,20 +13,7 @@
 
 namespace {
 
-class CabinetTool : public ::testing::Test {
-protected:
-    std::string Read(const std::string& strName) const {
-        std::string s;
-        return SzddReadFile(dir / strName, &s) ? s : "<missing>";
-    }
-    void Write(const std::string& strName, const std::string& strBytes) const {
-        ASSERT_TRUE(SzddWriteFile(dir / strName, strBytes)) << strName;
-    }
-    void MakeFolder(const std::string& strName) const { ASSERT_TRUE(platform::MakeFolder((dir / strName).c_str())); }
-    ToolResult Run(const std::vector<std::string>& args) const { return RunTool(dir.Path(), args); }
-
-    TestFolder dir;
-};
+using CabinetTool = ToolTest;
 
 TEST_F(CabinetTool, OneFileExpandsListsAndStreamsLikeAnyCompressedFile) {
     const std::string data = TextLike(60000, 8);

@@ -1,9 +1,7 @@
 // End-to-end tests of the command-line tool: the built tool run in a fresh folder on
 // files made by the tests' own SZDD writer, natively and on Windows alike.
 #include "core/ExtensionTable.h"
-#include "platform/FileSystem.h"
-#include "tests/cli/ToolHarness.h"
-#include "tests/platform/TestFolder.h"
+#include "tests/cli/ToolTest.h"
 #include "tests/szdd/CabWriter.h"
 #include "tests/szdd/KwajCorruptFiles.h"
 #include "tests/szdd/KwajWriter.h"
@@ -42,24 +40,11 @@ std::string Data(size_t nSize, unsigned nSeed) {
     return s;
 }
 
-class ExpandTool : public ::testing::Test {
+class ExpandTool : public ToolTest {
 protected:
-    std::string Read(const std::string& strName) const {
-        std::string s;
-        return SzddReadFile(dir / strName, &s) ? s : "<missing>";
-    }
-    void Write(const std::string& strName, const std::string& strBytes) const {
-        ASSERT_TRUE(SzddWriteFile(dir / strName, strBytes)) << strName;
-    }
     void Compress(const std::string& strName, const std::string& strData, char cLost = '\0') const {
         Write(strName, SzddCompress(strData, cLost));
     }
-    void MakeFolder(const std::string& strName) const { ASSERT_TRUE(platform::MakeFolder((dir / strName).c_str())) << strName; }
-    ToolResult Run(const std::vector<std::string>& args, Terminal eTerminal = Terminal::kNone) const {
-        return RunTool(dir.Path(), args, eTerminal);
-    }
-
-    TestFolder dir;
 };
 
 TEST_F(ExpandTool, HelpAndVersionGoToStandardOutput) {

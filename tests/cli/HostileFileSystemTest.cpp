@@ -1,8 +1,7 @@
 // zorvane-expand on file systems that others can change while it runs or that hold
 // what a disk should not: links out of a tree, swapped folders, long paths, names
 // made to look like the tool's own lines.
-#include "tests/cli/ToolHarness.h"
-#include "tests/platform/TestFolder.h"
+#include "tests/cli/ToolTest.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
 
@@ -18,19 +17,12 @@
 
 namespace {
 
-class HostileFileSystem : public ::testing::Test {
+class HostileFileSystem : public ToolTest {
 protected:
-    std::string Read(const std::string& strName) const {
-        std::string s;
-        return SzddReadFile(dir / strName, &s) ? s : "<missing>";
-    }
     void Compress(const std::string& strName, const std::string& strData) const {
-        ASSERT_TRUE(SzddWriteFile(dir / strName, SzddCompress(strData))) << strName;
+        Write(strName, SzddCompress(strData));
     }
     void MakeFolders(const std::string& strPath) const { std::filesystem::create_directories(dir / strPath); }
-    ToolResult Run(const std::vector<std::string>& args) const { return RunTool(dir.Path(), args); }
-
-    TestFolder dir;
 };
 
 // Inside a tree nothing is followed out of it; a file named by the user may be a link.

@@ -1,10 +1,8 @@
 // What ZVEXPAND.EXE does as a Windows console program does (help on "/?", wildcards,
 // drives and both separators), and its main cases under each Windows version that
 // Wine reports to it, among them the oldest the release is made for.
-#include "platform/FileSystem.h"
-#include "tests/cli/ToolHarness.h"
+#include "tests/cli/ToolTest.h"
 #include "tests/e2e/E2eSupport.h"
-#include "tests/platform/TestFolder.h"
 #include "tests/szdd/CabWriter.h"
 #include "tests/szdd/KwajWriter.h"
 #include "tests/szdd/SzddWriter.h"
@@ -14,20 +12,7 @@
 
 namespace {
 
-class ToolHabits : public ::testing::Test {
-protected:
-    void Write(const std::string& strName, const std::string& strBytes) const {
-        ASSERT_TRUE(SzddWriteFile(dir / strName, strBytes)) << strName;
-    }
-    std::string Read(const std::string& strName) const {
-        std::string s;
-        return SzddReadFile(dir / strName, &s) ? s : "<missing>";
-    }
-    void MakeFolder(const std::string& strName) const { ASSERT_TRUE(platform::MakeFolder((dir / strName).c_str())); }
-    ToolResult Run(const std::vector<std::string>& args) const { return RunTool(dir.Path(), args); }
-
-    TestFolder dir;
-};
+using ToolHabits = ToolTest;
 
 TEST_F(ToolHabits, SlashQuestionMarkAsksForHelp) {
     ToolResult r = Run({"/?"});
